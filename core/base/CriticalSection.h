@@ -1,0 +1,24 @@
+#pragma once
+#include <windows.h>
+
+// A critical section that lives exactly as long as its holder.
+class CriticalSection_CL {
+public:
+    CriticalSection_CL()
+    {
+        InitializeCriticalSection(&section);
+        initialised = 1;
+    }
+    virtual ~CriticalSection_CL()
+    {
+        if (initialised) DeleteCriticalSection(&section);
+    }
+    CriticalSection_CL(const CriticalSection_CL&) = delete;
+    CriticalSection_CL& operator=(const CriticalSection_CL&) = delete;
+
+    void Enter() { EnterCriticalSection(&section); }
+    void Leave() { LeaveCriticalSection(&section); }
+
+    int initialised = 0;
+    CRITICAL_SECTION section;
+};
