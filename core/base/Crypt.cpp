@@ -75,12 +75,13 @@ std::wstring BytesToHex(const Bytes& bytes)
 
 namespace {
 
-uint8_t HexDigitValue(wchar_t c)
+// The digit's value, or -1 for a character that is no hexadecimal digit.
+int HexDigitValue(wchar_t c)
 {
-    if (c >= L'0' && c <= L'9') return static_cast<uint8_t>(c - L'0');
-    if (c >= L'a' && c <= L'f') return static_cast<uint8_t>(c - L'a' + 10);
-    if (c >= L'A' && c <= L'F') return static_cast<uint8_t>(c - L'A' + 10);
-    return 0;
+    if (c >= L'0' && c <= L'9') return c - L'0';
+    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+    return -1;
 }
 
 }  // namespace
@@ -89,8 +90,12 @@ Bytes HexToBytes(const std::wstring& text)
 {
     Bytes bytes;
     bytes.reserve(text.size() / 2);
-    for (size_t i = 0; i + 1 < text.size(); i += 2)
-        bytes.push_back(static_cast<uint8_t>(HexDigitValue(text[i]) * 16 + HexDigitValue(text[i + 1])));
+    for (size_t i = 0; i + 1 < text.size(); i += 2) {
+        int high = HexDigitValue(text[i]);
+        int low = HexDigitValue(text[i + 1]);
+        if (high < 0 || low < 0) break;
+        bytes.push_back(static_cast<uint8_t>(high * 16 + low));
+    }
     return bytes;
 }
 

@@ -37,8 +37,8 @@ private:
 
 // Two lower-case hexadecimal digits per byte, high nibble first.
 std::wstring BytesToHex(const Bytes& bytes);
-// Pairs of hexadecimal digits (either case). A character that is no digit counts as 0;
-// a lone last character is dropped.
+// Pairs of hexadecimal digits (either case), up to the last whole valid pair: a lone
+// last digit or a pair with any other character ends the bytes.
 Bytes HexToBytes(const std::wstring& text);
 
 Bytes WideToBytes(const std::wstring& text);

@@ -18,6 +18,7 @@ TEST(Crypt, MatchesAnIndependentRc4OverSha1)
     const Case cases[] = {
         {L"Reelvault-Key", L"yamada", L"9a6456b5537ccce255f8b58e"},
         {L"yamada", L"パスワード123", L"ab0a5cf7bf6e975f0872bb3c2bfa5e47"},
+        {L"abc", L"xyzw", L"9143244341d47209"},
     };
     for (const auto& c : cases) {
         Crypt_CL crypt;
@@ -53,7 +54,8 @@ TEST(Hex, ConversionsBothWaysAndOddInput)
     EXPECT_EQ(HexToBytes(L"00ab"), (Bytes{0x00, 0xAB}));
     EXPECT_EQ(HexToBytes(L"00AB"), (Bytes{0x00, 0xAB}));
     EXPECT_EQ(HexToBytes(L"abc"), (Bytes{0xAB}));  // the lone digit is dropped
-    EXPECT_EQ(HexToBytes(L"zz1g"), (Bytes{0x00, 0x10}));
+    EXPECT_EQ(HexToBytes(L"0a1gff"), (Bytes{0x0A}));
+    EXPECT_EQ(HexToBytes(L"zz01"), Bytes{});
     EXPECT_TRUE(HexToBytes(L"").empty());
     EXPECT_EQ(BytesToWide({0x41, 0x00, 0x42}), L"A");
 }
@@ -86,6 +88,30 @@ TEST_F(WebLoginTest, RoundTripThroughTheIniWithoutClearText)
     EXPECT_EQ(loaded.enable, 1);
     EXPECT_EQ(loaded.keep_login, 1);
     EXPECT_EQ(loaded.auto_submit, 0);
+}
+
+TEST_F(WebLoginTest, FiveServicesRoundTripSideBySide)
+{
+    const wchar_t* sections[] = {L"GOOGLE", L"NICONICO", L"YAHOO", L"FC2", L"AMEBA"};
+    for (int i = 0; i < 5; ++i) {
+        WebLoginRecord record(sections[i], &ini_);
+        record.user = std::wstring(L"u") + std::to_wstring(i) + L"x";  // three characters
+        record.pass = L"pass-" + std::wstring(sections[i]);
+        record.enable = i % 2;
+        record.keep_login = (i + 1) % 2;
+        record.auto_submit = i == 4;
+        record.Save();
+        EXPECT_EQ(ini_.ReadString(sections[i], L"user", L"").size(), 12u);
+    }
+    for (int i = 0; i < 5; ++i) {
+        WebLoginRecord record(sections[i], &ini_);
+        record.Load();
+        EXPECT_EQ(record.user, std::wstring(L"u") + std::to_wstring(i) + L"x");
+        EXPECT_EQ(record.pass, L"pass-" + std::wstring(sections[i]));
+        EXPECT_EQ(record.enable, i % 2);
+        EXPECT_EQ(record.keep_login, (i + 1) % 2);
+        EXPECT_EQ(record.auto_submit, i == 4 ? 1 : 0);
+    }
 }
 
 TEST_F(WebLoginTest, EmptyAndMissingValues)
