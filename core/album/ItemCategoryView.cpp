@@ -27,7 +27,6 @@ void ItemCategoryView_CL::Sort(const SaveData_CL& albumData, int byName)
 {
     if (!records) return;
     const std::vector<ItemCategoryData_CL>& list = *records;
-    int dightSort = static_cast<int>(albumData.program_ini.ReadInt(L"SORT_SETTING", L"dight_sort", 0));
 
     std::stable_sort(indices.begin(), indices.end(), [&list](int32_t a, int32_t b) {
         return list[a].sub_category_sort_index < list[b].sub_category_sort_index;
@@ -40,7 +39,7 @@ void ItemCategoryView_CL::Sort(const SaveData_CL& albumData, int byName)
         return;
     }
 
-    dightSort = static_cast<int>(albumData.program_ini.ReadInt(L"SORT_SETTING", L"dight_sort", 0));
+    int dightSort = static_cast<int>(albumData.program_ini.ReadInt(L"SORT_SETTING", L"dight_sort", 0));
     // Stable, so records of one top category keep their user-defined order.
     std::stable_sort(indices.begin(), indices.end(), [&list, dightSort](int32_t a, int32_t b) {
         return CompareName(list[a].category, list[b].category, dightSort) < 0;

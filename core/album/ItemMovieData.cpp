@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <ctime>
 
 #include "core/album/AlbumFiles.h"
 #include "core/base/Inifile.h"
