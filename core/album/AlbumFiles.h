@@ -1,0 +1,45 @@
+#pragma once
+// File and value helpers shared by the album's ini files (movie, category and album inis).
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class Inifile_CL;
+
+// A stored list count larger than this is read as this many entries: a damaged count
+// must not turn a load into billions of profile reads.
+constexpr int32_t kMaxStoredListCount = 100000;
+
+// File numbers run from 0 to 99,999 ("%05d").
+constexpr int32_t kFileNumberCount = 100000;
+
+// True when something (file or folder) exists at path.
+bool PathExists(const std::wstring& path);
+// True when a file (not a folder) exists at path.
+bool FileExists(const std::wstring& path);
+
+// True when the file's first two bytes are FF FE.
+bool HasUnicodeMark(const std::wstring& path);
+// Truncates (or creates) the file to hold only FF FE. False when it could not be written.
+bool RecreateWithUnicodeMark(const std::wstring& path);
+
+// The first n in 0 .. kFileNumberCount-1 for which pathOf(n) names nothing; -1 when every
+// number is taken.
+int32_t FindFreeFileNumber(const std::function<std::wstring(int32_t)>& pathOf);
+
+// A profile value ends at the end of its line: a CR or LF inside it would end the value
+// there and make the rest a key of its own. Single-line fields drop them.
+std::wstring ToSingleLine(const std::wstring& text);
+// Multi-line text is stored with each line break (CR LF, CR or LF) as U+2028 ...
+std::wstring EncodeLineBreaks(const std::wstring& text);
+// ... and U+2028 becomes CR LF again when it is read.
+std::wstring DecodeLineBreaks(const std::wstring& text);
+
+// Reads a value of any length (the ini layer's reads stop at 4096 units).
+std::wstring ReadLongIniString(const Inifile_CL& ini, const wchar_t* section, const wchar_t* key);
+
+// A list key: format holds one integer conversion, e.g. L"item%04d".
+std::wstring NumberedKey(const wchar_t* format, int32_t number);
+
+// Clamps a stored count into 0 .. kMaxStoredListCount.
+int32_t BoundedListCount(int32_t storedCount);
