@@ -93,13 +93,12 @@ void PipeServer_CL::Listen()
             DWORD error = ConnectNamedPipe(pipe_.get(), &connect) ? ERROR_PIPE_CONNECTED : GetLastError();
             if (error == ERROR_IO_PENDING) {
                 connectPending = true;
-            } else if (error == ERROR_PIPE_CONNECTED) {
+            } else if (error == ERROR_PIPE_CONNECTED || error == ERROR_NO_DATA) {
+                // A client connected before the listener asked, and may even have written,
+                // signalled and closed already (ERROR_NO_DATA): its frame is still in the
+                // pipe and is read like any other.
                 connected_ = true;
                 idleChecks_ = 0;
-            } else if (error == ERROR_NO_DATA) {
-                // A client came and went before it was seen: free the instance again.
-                DisconnectNamedPipe(pipe_.get());
-                continue;
             } else {
                 WriteLastErrorLog(L"ConnectNamedPipe()エラー = 0x%08x : %s");
                 if (WaitForSingleObject(stopEvent_.get(), kIdleCheckMs) == WAIT_OBJECT_0) break;

@@ -248,6 +248,30 @@ TEST(PipeClient, NoServerFailsAtOnceWithoutADebugLine)
     EXPECT_EQ(debug.Text(), "");
 }
 
+class CountingServer : public PipeServer_CL {
+public:
+    ~CountingServer() override { Stop(); }
+    volatile LONG received = 0;
+
+protected:
+    void OnReceive(const uint8_t*, uint32_t) override { InterlockedIncrement(&received); }
+};
+
+// The client may connect, write, signal and leave before the listener first asks for a
+// connection; its frame must still be read.
+TEST(PipeServer, MessageSentRightAfterStartArrives)
+{
+    for (int round = 0; round < 10; ++round) {
+        const std::wstring name = UniqueName(L"early");
+        CountingServer server;
+        server.SetName(name);
+        ASSERT_EQ(server.Start(), S_OK);
+        ASSERT_EQ(SendBytes(name, Pattern(16, 1)), S_OK);
+        for (int i = 0; i < 200 && server.received == 0; ++i) Sleep(10);
+        EXPECT_EQ(server.received, 1) << "round " << round;
+    }
+}
+
 TEST(PipeServer, IdleServerIsDestroyedPromptlyAndStartsOnlyOnce)
 {
     const std::wstring name = UniqueName(L"idle");
