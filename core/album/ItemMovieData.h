@@ -6,6 +6,9 @@
 
 #include "core/album/ItemBase.h"
 
+class ByteReader_CL;
+class ByteWriter_CL;
+
 // A range carried unchanged through loads, saves and copies; -1 when absent.
 struct SkipFrameEntry {
     int64_t beg = -1;
@@ -37,6 +40,14 @@ public:
     void UpdateFileInfo();
     // Sorts the tags by code unit and rebuilds tag_text.
     void SortTags();
+
+    // One item of the fast-start cache. Writing creates a missing contents ini and
+    // refreshes link_hash. Reading takes the item's ini path onto dataRoot: the stored path
+    // must end in "ALBUM_dddd", "contents", "ddd", "contentsddd-ddddd.ini", so that no item
+    // can make a file outside the album folders.
+    enum { kCacheItemRead = 0, kCacheItemShort = 1, kCacheItemForeignPath = 2 };
+    void WriteCacheItem(ByteWriter_CL& out);
+    int ReadCacheItem(ByteReader_CL& in, const std::wstring& dataRoot);
 
     // The contents folder ("%03d") that holds the ini of the movie at moviePath: 0..99.
     static uint32_t GetContentsFolderNumber(const std::wstring& moviePath);

@@ -1,5 +1,44 @@
 #include "core/album/ItemMovieDataList.h"
 
+#include "core/album/DataLoadProgress.h"
+
+int ItemMovieDataList_CL::Load(std::wstring albumFolder)
+{
+    records.clear();
+    if (LoadFastStart(albumFolder) == 0) return 0;
+    records.clear();
+
+    ItemMovieDataList_FindIniFile_CL walk(this);
+    walk.Find(TRUE, albumFolder + L"\\contents\\*.*");
+
+    DataLoadProgress_CL* progress = g_dataLoadProgress;
+    if (progress) progress->Reset(static_cast<int>(walk.paths.size()));
+    records.reserve(walk.paths.size());
+    for (const std::wstring& path : walk.paths) {
+        ItemMovieData_CL record;
+        record.ReadContentsIni(path);
+        record.ini_name = path;
+        AppendLoaded(record);
+        if (progress) progress->StepDone();
+    }
+    return 0;
+}
+
+uint32_t ItemMovieDataList_CL::TakeDecodeKey()
+{
+    uint32_t key = next_decode_key++;
+    // After a wrap-around 0 would name no movie in the messages.
+    if (key == 0) key = next_decode_key++;
+    return key;
+}
+
+void ItemMovieDataList_CL::AppendLoaded(ItemMovieData_CL& record)
+{
+    record.decode_key = TakeDecodeKey();
+    record.UpdateCategoryHash();
+    records.push_back(std::move(record));
+}
+
 int32_t ItemMovieDataList_CL::SelectByCategory(const std::wstring& name, ItemMovieView_CL& view)
 {
     view.records = &records;
@@ -14,4 +53,13 @@ void ItemMovieDataList_CL::SelectAll(ItemMovieView_CL& view)
     view.records = &records;
     view.indices.clear();
     for (size_t i = 0; i < records.size(); ++i) view.indices.push_back(static_cast<int32_t>(i));
+}
+
+void ItemMovieDataList_FindIniFile_CL::OnFile(const std::wstring& folder, const WIN32_FIND_DATAW* data)
+{
+    std::wstring name = data->cFileName;
+    if (name == L"Reelvault.ini") return;
+    size_t dot = name.rfind(L'.');
+    if (dot == std::wstring::npos || name.compare(dot, std::wstring::npos, L".ini") != 0) return;
+    paths.push_back(folder + L"\\" + name);
 }

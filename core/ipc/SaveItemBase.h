@@ -3,8 +3,8 @@
 // pipe messages and Stillforge's queue file.
 #include <windows.h>
 
-#include "core/ipc/ByteReader.h"
-#include "core/ipc/ByteWriter.h"
+#include "core/base/ByteReader.h"
+#include "core/base/ByteWriter.h"
 
 class SaveItemBase_CL {
 public:

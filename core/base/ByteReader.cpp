@@ -1,4 +1,4 @@
-#include "core/ipc/ByteReader.h"
+#include "core/base/ByteReader.h"
 
 #include <new>
 
@@ -66,6 +66,19 @@ bool ByteReader_CL::ReadString(std::wstring& text)
         text.clear();
     }
     position_ += 4 + 2 * static_cast<size_t>(units) + 2;
+    return true;
+}
+
+bool ByteReader_CL::ReadFixedString(std::wstring& text, size_t width)
+{
+    if (width >= GetRemaining() / 2) return false;
+    const uint8_t* p = data_ + position_;
+    size_t length = 0;
+    while (length < width && (p[2 * length] | p[2 * length + 1]) != 0) ++length;
+    std::wstring read(length, L'\0');
+    for (size_t i = 0; i < length; ++i) read[i] = static_cast<wchar_t>(p[2 * i] | (p[2 * i + 1] << 8));
+    text.swap(read);
+    position_ += 2 * width + 2;
     return true;
 }
 

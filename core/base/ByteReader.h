@@ -23,6 +23,10 @@ public:
     // at the first 0 unit, so it holds at most n units.
     bool ReadString(std::wstring& text);
 
+    // width + 1 units (2 * width + 2 bytes); the text ends at the first 0 unit, and unit
+    // `width` counts as 0 whatever it holds.
+    bool ReadFixedString(std::wstring& text, size_t width);
+
     // A list count whose elements, each at least minElementSize bytes, fit in what is left.
     bool ReadCount(uint32_t& count, size_t minElementSize);
     bool ReadU32List(std::vector<uint32_t>& values);

@@ -1,4 +1,6 @@
-#include "core/ipc/ByteWriter.h"
+#include "core/base/ByteWriter.h"
+
+#include <algorithm>
 
 void ByteWriter_CL::WriteLittleEndian(uint64_t value, size_t width)
 {
@@ -15,6 +17,15 @@ void ByteWriter_CL::WriteString(const std::wstring& text)
 {
     WriteU32(static_cast<uint32_t>(text.size()));
     for (wchar_t unit : text) WriteLittleEndian(static_cast<uint16_t>(unit), 2);
+    WriteLittleEndian(0, 2);
+}
+
+void ByteWriter_CL::WriteFixedString(const std::wstring& text, size_t width)
+{
+    const size_t length = std::min(text.size(), width);
+    for (size_t i = 0; i < length; ++i) WriteLittleEndian(static_cast<uint16_t>(text[i]), 2);
+    if (length < width) WriteLittleEndian(0, 2);
+    for (size_t i = length + 1; i < width; ++i) WriteLittleEndian(0x5555, 2);
     WriteLittleEndian(0, 2);
 }
 
