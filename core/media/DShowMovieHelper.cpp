@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/media/ComAdopt.h"
 #include "core/media/DShowGuids.h"
 #include "core/media/DShowSampleRenderer.h"
 #include "core/media/MediaType.h"
@@ -37,7 +38,7 @@ ComPtr<IBaseFilter> OwnerOf(IPin* pin)
 {
     ComPtr<IBaseFilter> owner;
     PIN_INFO info{};
-    if (pin && SUCCEEDED(pin->QueryPinInfo(&info))) owner.Attach(info.pFilter);
+    if (pin && SUCCEEDED(pin->QueryPinInfo(&info))) owner = AdoptCom(info.pFilter);
     return owner;
 }
 
@@ -107,7 +108,7 @@ HRESULT DShowMovieHelper_CL::Initialize(const GUID& videoSubtype)
             DShowSampleRenderer* created = nullptr;
             result = DShowSampleRenderer::Create(&created);
             if (result == S_OK) {
-                renderer.Attach(created);
+                renderer = AdoptCom(created);
                 grabberFilter = renderer;
             }
         } else {
@@ -194,12 +195,12 @@ HRESULT DShowMovieHelper_CL::EditFilterGraphToVideo()
         flags |= kFlagNoVideoRenderer;
     } else {
         ComPtr<IPin> input;
-        input.Attach(GetFirstPin(grabberFilter.Get(), PINDIR_INPUT));
+        input = AdoptCom(GetFirstPin(grabberFilter.Get(), PINDIR_INPUT));
         ComPtr<IPin> peer;
         if (input) result = input->ConnectedTo(&peer);
         if (result == S_OK && mode != kModeSampleRenderer) {
             ComPtr<IPin> output;
-            output.Attach(GetFirstPin(grabberFilter.Get(), PINDIR_OUTPUT));
+            output = AdoptCom(GetFirstPin(grabberFilter.Get(), PINDIR_OUTPUT));
             result = output ? output->ConnectedTo(peer.ReleaseAndGetAddressOf()) : E_FAIL;
         }
     }
@@ -244,7 +245,7 @@ HRESULT DShowMovieHelper_CL::EditFilterGraphToAudio()
         }
     } else if (audioRenderer) {
         ComPtr<IPin> input;
-        input.Attach(GetFirstPin(audioRenderer.Get(), PINDIR_INPUT));
+        input = AdoptCom(GetFirstPin(audioRenderer.Get(), PINDIR_INPUT));
         ComPtr<IPin> output;
         if (input && input->ConnectedTo(&output) == S_OK) {
             input->Disconnect();
@@ -255,7 +256,7 @@ HRESULT DShowMovieHelper_CL::EditFilterGraphToAudio()
     }
     if (source && nullRenderer) {
         ComPtr<IPin> nullInput;
-        nullInput.Attach(GetFirstPin(nullRenderer.Get(), PINDIR_INPUT));
+        nullInput = AdoptCom(GetFirstPin(nullRenderer.Get(), PINDIR_INPUT));
         // Intelligent connect: a decoder may come between them. Silence is all that matters.
         if (nullInput) graph->Connect(source.Get(), nullInput.Get());
     }

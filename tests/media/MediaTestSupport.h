@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/base/UniqueHandle.h"
+#include "core/media/ComAdopt.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -61,7 +62,7 @@ inline ComPtr<IBaseFilter> OwnerOfPin(IPin* pin)
 {
     ComPtr<IBaseFilter> owner;
     PIN_INFO info{};
-    if (pin && SUCCEEDED(pin->QueryPinInfo(&info))) owner.Attach(info.pFilter);
+    if (pin && SUCCEEDED(pin->QueryPinInfo(&info))) owner = AdoptCom(info.pFilter);
     return owner;
 }
 

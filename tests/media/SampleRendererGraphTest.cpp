@@ -91,7 +91,7 @@ TEST_P(SampleRendererSoundGraph, RenderFileConnectsTheVideoToTheRenderer)
     FrameProbe probe;
     OpenMovie(helper, GetParam(), probe);
     ComPtr<IPin> input;
-    input.Attach(GetFirstPin(helper.SampleRenderer(), PINDIR_INPUT));
+    input = AdoptCom(GetFirstPin(helper.SampleRenderer(), PINDIR_INPUT));
     ComPtr<IPin> upstream = PeerOf(input.Get());
     ASSERT_NE(upstream, nullptr);
     FILTER_INFO info{};
