@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "core/album/MoviePlayerInfo.h"
+#include "core/album/PlaydeckSync.h"
 #include "core/album/SaveData.h"
 #include "core/base/FindRegistry.h"
 
@@ -42,7 +43,9 @@ void PlayMovieWithPlayer(SaveData_CL& data, ItemMovieData_CL& movie, int64_t sta
     std::wstring params;
     if (found) params = BuildPlayerParams(player.param, movie.link_name, startPosition);
 
-    // The play counts whichever program starts it, and is saved before the start.
+    // The play counts whichever program starts it, and is saved before the start; the
+    // sibling player's own count of it is merged in first.
+    SyncWithPlaydeck(movie, 0);
     ++movie.play_count;
     movie.play_date_time = static_cast<int64_t>(time(nullptr));
     movie.WriteContentsIni();

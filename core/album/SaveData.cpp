@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/album/AlbumFiles.h"
+#include "core/album/PlaydeckSync.h"
 #include "core/base/Log.h"
 #include "core/base/UniqueHandle.h"
 
@@ -217,4 +218,22 @@ int32_t SaveData_CL::AddCategoryFile(std::wstring category, std::wstring subCate
     record.UpdateCategoryHash();
     category_list.records.push_back(record);
     return static_cast<int32_t>(category_list.records.size()) - 1;
+}
+
+int SaveData_CL::UpdateItemFromPlaydeck(const void* data, size_t size)
+{
+    WriteLog(AppLog, L"★Playdeckからのアイテム情報の更新");
+    const std::wstring path = PlaydeckItemUpdatePath(data, size);
+    if (path.empty()) return 0;
+    for (ItemMovieData_CL& movie : movie_list.records) {
+        if (movie.link_name != path || !FileExists(movie.GetThumbnailPath())) continue;
+        const std::wstring iniName = movie.ini_name;
+        movie.ReadContentsIni(iniName);
+        movie.ini_name = iniName;
+        WriteLog(AppLog, L"タグ情報の数(%d)", static_cast<int>(album_ini.ReadInt(L"TAG_HISTORY", L"count", 0)));
+        album_data.LoadTagHistory();
+        SaveAll();
+        return 1;
+    }
+    return 0;
 }

@@ -48,6 +48,12 @@ public:
     // every tag also goes to the tag history. 1 when the movie had room, else 0.
     int AddTagsToMovie(ItemMovieData_CL& movie, std::wstring tagText, int toHistory);
 
+    // The sibling player's item update (the 528 bytes of its WM_COPYDATA): rereads the named
+    // movie's record, reloads the tag history and saves all. 1 when a record was reread; 0
+    // for another size, a path without its terminator, an unknown movie, or a movie
+    // without its thumbnail image.
+    int UpdateItemFromPlaydeck(const void* data, size_t size);
+
     Inifile_CL program_ini;
     PathName_CL path_name;
     Inifile_CL album_ini;
