@@ -306,3 +306,99 @@ TEST_F(FrameDecode, MovieWithSoundOpensWithTheNullSoundDevice)
 }
 
 }  // namespace
+
+namespace {
+
+// Set only in the child process of the test below: where the child reports that it ran.
+constexpr wchar_t kNoSoundMarker[] = L"REELVAULT_NO_SOUND_MARKER";
+// The child runs as a copy of this program under this name, for which Wine is told not to load
+// its sound drivers (a per-program setting: other test programs sharing the prefix keep sound).
+constexpr wchar_t kNoSoundProgram[] = L"reelvault_media_nosound.exe";
+constexpr wchar_t kNoSoundOverrideKey[] = L"Software\\Wine\\AppDefaults\\reelvault_media_nosound.exe";
+
+// Wine's own DLL overrides for kNoSoundProgram, removed again when the object goes.
+class NoSoundOverride {
+public:
+    NoSoundOverride()
+    {
+        UniqueRegKey key;
+        std::wstring path = std::wstring(kNoSoundOverrideKey) + L"\\DllOverrides";
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
+            ERROR_SUCCESS)
+            return;
+        // An empty value disables the library; with no driver loaded there is no sound device.
+        const wchar_t disabled[] = L"";
+        ok = true;
+        for (const wchar_t* driver : {L"winealsa.drv", L"winepulse.drv"})
+            ok = ok && RegSetValueExW(key.get(), driver, 0, REG_SZ, reinterpret_cast<const BYTE*>(disabled),
+                                      sizeof(disabled)) == ERROR_SUCCESS;
+    }
+    ~NoSoundOverride() { RegDeleteTreeW(HKEY_CURRENT_USER, kNoSoundOverrideKey); }
+    NoSoundOverride(const NoSoundOverride&) = delete;
+    NoSoundOverride& operator=(const NoSoundOverride&) = delete;
+
+    bool ok = false;
+};
+
+// Run only as the child of MovieWithSoundOpensWithoutAnySoundDevice.
+TEST_F(FrameDecode, DISABLED_NoSoundDeviceChild)
+{
+    wchar_t marker[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(kNoSoundMarker, marker, MAX_PATH)) GTEST_SKIP() << "runs only as a child";
+    for (const wchar_t* movie : {L"steps.avi", L"steps.mp4"}) {
+        SCOPED_TRACE(testing::Message() << movie);
+        {
+            // Without a sound device the system's own graph renders only the video.
+            ComPtr<IGraphBuilder> graph;
+            ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                       reinterpret_cast<void**>(graph.GetAddressOf())),
+                      S_OK);
+            EXPECT_EQ(graph->RenderFile(MoviePath(movie).c_str(), nullptr), VFW_S_PARTIAL_RENDER);
+        }
+        DShowMovieFrameDecode_CL decoder;
+        ASSERT_EQ(decoder.Open(MoviePath(movie)), S_OK);
+        EXPECT_EQ(decoder.Helper().Text().find(L"Default DirectSound Device"), std::wstring::npos);
+        std::unique_ptr<Gdiplus::Bitmap> frame(decoder.SeekAndWaitFrame(25 * kUnitsPerSecond / 10));
+        ExpectStep(frame.get(), 2);
+        decoder.Close();
+    }
+    if (!HasFailure()) CloseHandle(CreateFileW(marker, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+}
+
+// The sound drivers can only be switched off when a process starts, and the Wine prefix is
+// shared by tests running at the same time, so the case runs in a child process of its own.
+TEST_F(FrameDecode, MovieWithSoundOpensWithoutAnySoundDevice)
+{
+    TempFolder folder;
+    const std::wstring marker = folder / L"ran";
+    const std::wstring program = folder / kNoSoundProgram;
+    wchar_t exe[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameW(nullptr, exe, MAX_PATH), 0u);
+    ASSERT_TRUE(CopyFileW(exe, program.c_str(), TRUE));
+    NoSoundOverride noSound;
+    ASSERT_TRUE(noSound.ok);
+
+    std::wstring command = L"\"" + program +
+                           L"\" --gtest_also_run_disabled_tests --gtest_filter=FrameDecode.DISABLED_NoSoundDeviceChild";
+    SetEnvironmentVariableW(kNoSoundMarker, marker.c_str());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION child{};
+    const BOOL started =
+        CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
+    SetEnvironmentVariableW(kNoSoundMarker, nullptr);
+    ASSERT_TRUE(started);
+    UniqueHandle process(child.hProcess);
+    UniqueHandle childThread(child.hThread);
+    if (WaitForSingleObject(process.get(), 120000) != WAIT_OBJECT_0) {
+        TerminateProcess(process.get(), 1);
+        WaitForSingleObject(process.get(), 10000);
+        FAIL() << "the child did not end within two minutes";
+    }
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.get(), &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_NE(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the child's case did not run";
+}
+
+}  // namespace
