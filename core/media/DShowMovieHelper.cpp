@@ -281,6 +281,35 @@ HRESULT DShowMovieHelper_CL::RemoveFilterChain(IBaseFilter* filter)
     return S_OK;
 }
 
+void DShowMovieHelper_CL::CutBranchesBesideGrabber()
+{
+    text += L"■CutBranchesBesideGrabber()\r\n";
+    ComPtr<IPin> input;
+    input = AdoptCom(GetFirstPin(grabberFilter.Get(), PINDIR_INPUT));
+    // Up the video chain (decoder, splitter, source); a chain longer than this is not a movie's.
+    for (int hop = 0; input && graph && hop < 16; ++hop) {
+        ComPtr<IPin> videoOut;
+        if (input->ConnectedTo(&videoOut) != S_OK) break;
+        ComPtr<IBaseFilter> upstream = OwnerOf(videoOut.Get());
+        for (const auto& pin : ListPins(upstream.Get())) {
+            PIN_DIRECTION direction;
+            // MinGW's ComPtr == does not compare the pointers held, so they are compared here.
+            if (pin.Get() == videoOut.Get() || FAILED(pin->QueryDirection(&direction)) || direction != PINDIR_OUTPUT) continue;
+            ComPtr<IPin> peer;
+            if (pin->ConnectedTo(&peer) != S_OK) continue;
+            ComPtr<IBaseFilter> branch = OwnerOf(peer.Get());
+            FILTER_INFO info{};
+            if (branch && SUCCEEDED(branch->QueryFilterInfo(&info)) && info.pGraph) info.pGraph->Release();
+            text += L"\t" + std::wstring(info.achName) + L"\r\n";
+            pin->Disconnect();
+            peer->Disconnect();
+            RemoveFilterChain(branch.Get());
+        }
+        input = AdoptCom(GetFirstPin(upstream.Get(), PINDIR_INPUT));
+    }
+    text += L"\r\n\r\n";
+}
+
 void DShowMovieHelper_CL::ReleaseGraph()
 {
     for (auto& slot : ownerSlots) slot.Reset();

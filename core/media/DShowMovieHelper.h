@@ -38,6 +38,9 @@ public:
     HRESULT EditFilterGraphToVideo();
     // Sends the audio to a null renderer in place of "Default DirectSound Device". Always S_OK.
     HRESULT EditFilterGraphToAudio();
+    // Disconnects and removes every branch that leaves the grabber's upstream chain anywhere
+    // but towards the grabber (audio, subtitles), so that only the video stream is read.
+    void CutBranchesBesideGrabber();
     // Removes `filter` and everything connected downstream of it.
     HRESULT RemoveFilterChain(IBaseFilter* filter);
     // Releases every interface held and empties the slots; Initialize may follow.

@@ -88,6 +88,58 @@ TEST_F(BitmapCacheTest, NeverHoldsMoreThanItsCapacity)
     EXPECT_NE(cache.Find(nullptr, 200), nullptr);
 }
 
+// One step of a cache script: put an image (or null) under a key, or find a key.
+struct CacheStep {
+    char op;      // 'P' put an image, 'N' put null, 'F' find
+    int64_t key;
+    bool found = false;  // for 'F': whether an image comes back
+};
+
+struct CacheScript {
+    const char* what;
+    int capacity;
+    std::vector<CacheStep> steps;
+    std::vector<int64_t> keys;  // most recently used first, at the end
+    int deleted;                // images freed by the end, before Clear
+};
+
+const CacheScript kCacheScripts[] = {
+    {"a find refreshes the entry it hits", 2, {{'P', 1}, {'P', 2}, {'F', 1, true}, {'P', 3}}, {3, 1}, 1},
+    {"a miss changes nothing", 2, {{'P', 1}, {'P', 2}, {'F', 9, false}, {'P', 3}}, {3, 2}, 1},
+    {"capacity one keeps the newest", 1, {{'P', 1}, {'P', 2}, {'F', 1, false}, {'F', 2, true}}, {2}, 1},
+    {"an emptied key still takes a place", 2, {{'P', 1}, {'N', 1}, {'P', 2}, {'F', 1, false}}, {2, 1}, 1},
+    {"an emptied key is evicted like any other", 2, {{'P', 1}, {'N', 1}, {'P', 2}, {'P', 3}}, {3, 2}, 1},
+    {"refilling an emptied key reuses its entry", 3, {{'P', 1}, {'N', 1}, {'P', 2}, {'P', 1}, {'F', 1, true}}, {1, 2},
+     1},
+    {"putting a key again moves it to the front", 3, {{'P', 1}, {'P', 2}, {'P', 3}, {'P', 1}}, {1, 3, 2}, 1},
+};
+
+TEST_F(BitmapCacheTest, ScriptTable)
+{
+    for (const auto& script : kCacheScripts) {
+        SCOPED_TRACE(script.what);
+        deleted_ = 0;
+        {
+            MovieBitmapChcheBase_CL cache(script.capacity);
+            for (const auto& step : script.steps) {
+                if (step.op == 'P') {
+                    cache.Put(nullptr, step.key, new TrackedBitmap(&deleted_));
+                } else if (step.op == 'N') {
+                    cache.Put(nullptr, step.key, nullptr);
+                } else {
+                    EXPECT_EQ(cache.Find(nullptr, step.key) != nullptr, step.found) << "find " << step.key;
+                }
+            }
+            EXPECT_EQ(Keys(cache), script.keys);
+            EXPECT_EQ(deleted_, script.deleted);
+            EXPECT_LE(cache.GetCount(), script.capacity);
+        }
+        int put = 0;
+        for (const auto& step : script.steps) put += step.op == 'P';
+        EXPECT_EQ(deleted_, put) << "the cache frees every image it still holds when it goes";
+    }
+}
+
 // A 64 x 32 top-down bitmap: left half red, right half blue.
 HBITMAP MakeTwoColourBitmap()
 {

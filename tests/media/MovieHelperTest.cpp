@@ -148,7 +148,7 @@ TEST_F(MovieHelperSplitter, SplitterBranchRemovesTheWholeAudioChain)
     for (int hop = 0; hop < 3 && input && !reached; ++hop) {
         ComPtr<IPin> upstream = PeerOf(input.Get());
         if (!upstream) break;
-        reached = upstream == audioOut;
+        reached = upstream.Get() == audioOut.Get();
         input = AdoptCom(GetFirstPin(OwnerOfPin(upstream.Get()).Get(), PINDIR_INPUT));
     }
     EXPECT_TRUE(reached);
@@ -172,7 +172,7 @@ TEST_F(MovieHelperSplitter, FindOutputPinByMajorType)
     ASSERT_EQ(FindOutputPinByMajorType(splitter.Get(), &video, MEDIATYPE_Video), S_OK);
     ComPtr<IPin> first;
     ASSERT_EQ(FindOutputPinByMajorType(splitter.Get(), &first, GUID_NULL), S_OK);
-    EXPECT_EQ(first, video);  // the splitter lists its video stream first
+    EXPECT_EQ(first.Get(), video.Get());  // the splitter lists its video stream first
     IPin* none = reinterpret_cast<IPin*>(0x1234);
     EXPECT_EQ(FindOutputPinByMajorType(splitter.Get(), &none, MEDIATYPE_Text), E_FAIL);
     EXPECT_EQ(none, nullptr);
