@@ -80,11 +80,15 @@ HRESULT MainWindow_CL::Create(const std::wstring& title)
         WriteLog(KilnLog, L"[LOG_LINE]  RegisterClass failed: %s", GetSystemErrorText(GetLastError()).c_str());
         return E_FAIL;
     }
-    if (!CreateWindowExW(0, kStillforgeClassName, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                         64, 64, nullptr, nullptr, instanceHandle_, this)) {
+    // Titled only once WM_CREATE has loaded the queue and started the pipe: a starter that
+    // finds the window by its title may send at once, and must find the pipe there.
+    HWND window = CreateWindowExW(0, kStillforgeClassName, L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  64, 64, nullptr, nullptr, instanceHandle_, this);
+    if (!window) {
         WriteLog(KilnLog, L"[LOG_LINE]  CreateWindow failed: %s", GetSystemErrorText(GetLastError()).c_str());
         return E_FAIL;
     }
+    SetWindowTextW(window, title.c_str());
     return 0;
 }
 
