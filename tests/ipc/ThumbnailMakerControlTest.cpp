@@ -100,6 +100,49 @@ TEST_F(ThumbnailMakerControl, StartsTheMakerOnceFindsItByClassAndTitleAndStopsIt
     StopThumbnailMaker();  // nothing left to stop
 }
 
+struct HungMakerContext {
+    const std::wstring* title;
+    HANDLE created, release;
+};
+
+// A maker window whose thread takes no message until it is released.
+DWORD WINAPI HungMakerThread(void* param)
+{
+    auto* context = static_cast<HungMakerContext*>(param);
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"Stillforge";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowW(L"Stillforge", context->title->c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetEvent(context->created);
+    WaitForSingleObject(context->release, 30000);
+    DestroyWindow(window);
+    UnregisterClassW(L"Stillforge", GetModuleHandleW(nullptr));
+    return 0;
+}
+
+// A maker whose window thread no longer takes messages must not hold Reelvault's window.
+TEST_F(ThumbnailMakerControl, StopReturnsWhenTheMakerDoesNotAnswer)
+{
+    const std::wstring title = UniqueTitle(L"hung");
+    SetThumbnailMakerParams(title, L"", L"");
+    UniqueHandle created(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    UniqueHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    HungMakerContext context{&title, created.get(), release.get()};
+    UniqueHandle thread(CreateThread(nullptr, 0, HungMakerThread, &context, 0, nullptr));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(created.get(), 5000));
+    ASSERT_NE(nullptr, FindThumbnailMaker());
+
+    const ULONGLONG start = GetTickCount64();
+    StopThumbnailMaker();
+    const ULONGLONG took = GetTickCount64() - start;
+    SetEvent(release.get());
+    WaitForSingleObject(thread.get(), 10000);
+    EXPECT_LT(took, 10000u);
+}
+
 TEST_F(ThumbnailMakerControl, StartGivesUpOnAMissingProgram)
 {
     TempFolder root;

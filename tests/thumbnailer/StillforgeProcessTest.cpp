@@ -11,6 +11,7 @@
 #include "core/base/Inifile.h"
 #include "core/base/PathName.h"
 #include "core/base/UniqueHandle.h"
+#include "core/ipc/PipeServer.h"
 #include "tests/common/TempFolder.h"
 
 namespace {
@@ -127,6 +128,13 @@ RunResult RunCaptured(const std::wstring& program, const std::wstring& arguments
     }
     return result;
 }
+
+// Holds a pipe name the way a previous instance of Stillforge would.
+class PipeHolder : public PipeServer_CL {
+public:
+    ~PipeHolder() override { Stop(); }
+    using PipeServer_CL::Stop;
+};
 
 std::wstring Quote(const std::wstring& text) { return L"\"" + text + L"\""; }
 
@@ -351,6 +359,22 @@ TEST_F(StillforgeProcess, CloseWhileBusyEndsTheProgramAndKeepsTheMovieQueued)
     EXPECT_TRUE(run.Responses().empty()) << run.Text();
     EXPECT_EQ((std::vector<unsigned>{1, 2}), run.QueueKeys(0)) << run.Text();
     EXPECT_TRUE(Contains(Log(L"kiln_dec_list.txt"), L"(scripted) cancelled key=1"));
+}
+
+TEST_F(StillforgeProcess, NewInstanceTakesThePipeOnceTheOldHolderLetsGo)
+{
+    PipeHolder holder;
+    holder.SetName(L"Stillforge-" + name_);
+    ASSERT_EQ(0, holder.Start());
+    RunResult start = Kilnctl(StartScripted());
+    ASSERT_EQ(0u, start.exitCode) << start.Text();
+    EXPECT_TRUE(Contains(Log(L"kiln_log.txt"), L"not created yet; trying again"));
+    holder.Stop();
+    Sleep(800);
+
+    RunResult run = Kilnctl(L"decode 0 1 4 delay-10 responses 1 10000 close 10000");
+    ASSERT_EQ(0u, run.exitCode) << run.Text();
+    EXPECT_TRUE(Contains(Log(L"kiln_log.txt"), L"[LOG_LINE]  pipe Stillforge-" + name_ + L" created"));
 }
 
 }  // namespace
