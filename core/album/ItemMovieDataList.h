@@ -20,6 +20,10 @@ public:
     // The next decode key: 1, 2, 3 ... over the whole run, never 0.
     uint32_t TakeDecodeKey();
 
+    // Asks the thumbnail maker for every movie whose decode is pending or whose strip file
+    // is missing, in messages of at most 200 movies. Defined with the maker's control.
+    void RequestMissingThumbnails();
+
     // The fast-start cache "LastAlbumInfo.dat" of the album folder. Load: 0, or E_FAIL
     // (the records are then empty and the caller reads the contents files). Save: 0, or
     // E_FAIL when the file could not be written (the old one stays).

@@ -58,11 +58,19 @@ HRESULT PipeServer_CL::Start()
 
 void PipeServer_CL::Stop()
 {
-    if (!thread_) return;
-    running_ = 0;
-    SetEvent(stopEvent_.get());
-    WaitForSingleObject(thread_.get(), INFINITE);
-    thread_.reset();
+    if (thread_) {
+        running_ = 0;
+        SetEvent(stopEvent_.get());
+        WaitForSingleObject(thread_.get(), INFINITE);
+        thread_.reset();
+    }
+    // The single pipe instance is given up at once, so that a successor (a restarted
+    // program) can create a pipe of the same name while this process still runs.
+    pipe_.reset();
+    event_.reset();
+    stopEvent_.reset();
+    readEvent_.reset();
+    connected_ = false;
 }
 
 DWORD WINAPI PipeServer_CL::ListenThreadProc(void* server)

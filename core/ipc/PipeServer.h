@@ -27,7 +27,7 @@ public:
     const std::wstring& GetName() const { return name_; }
 
     // 0 when the pipe, the event and the listener exist; E_FAIL otherwise (logged), with
-    // nothing left behind. A server starts once.
+    // nothing left behind, so that a failed start may be tried again.
     HRESULT Start();
 
     static DWORD WINAPI ListenThreadProc(void* server);
@@ -36,7 +36,8 @@ protected:
     // One whole message, on the listener thread. Anything it throws is caught and logged.
     virtual void OnReceive(const uint8_t* payload, uint32_t size) {}
 
-    // Ends and joins the listener; does nothing when it does not run.
+    // Ends and joins the listener and closes the pipe and its events; does nothing when
+    // the server does not run. The server may be started again afterwards.
     void Stop();
     bool IsStopping() const { return running_ == 0; }
 

@@ -1,0 +1,380 @@
+// Stillforge as a process: started, fed and closed through kilnctl, observed through its
+// logs, its queue file and the responses kilnctl prints. The program under test is the
+// scripted build (tests/thumbnailer/scripted), except where the real one is named.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/base/Inifile.h"
+#include "core/base/PathName.h"
+#include "core/base/UniqueHandle.h"
+#include "core/ipc/PipeServer.h"
+#include "tests/common/TempFolder.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::wstring Beside(const std::wstring& name) { return PathName_CL::GetModuleFolder() + L"\\" + name; }
+
+std::string Utf8(const std::wstring& text)
+{
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(size > 0 ? size - 1 : 0, '\0');
+    if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
+    return bytes;
+}
+
+struct RunResult {
+    DWORD exitCode = STILL_ACTIVE;
+    Lines lines;
+    std::string Text() const
+    {
+        std::string text;
+        for (const auto& line : lines) text += line + "\n";
+        return text;
+    }
+    bool Has(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
+    // The keys of the "response" lines in arrival order, with their error flags.
+    std::vector<std::pair<unsigned, unsigned>> Responses() const
+    {
+        std::vector<std::pair<unsigned, unsigned>> responses;
+        for (const auto& line : lines) {
+            unsigned id = 0, error = 0;
+            if (sscanf(line.c_str(), "response id=%u error=%u", &id, &error) == 2) responses.emplace_back(id, error);
+        }
+        return responses;
+    }
+    std::vector<unsigned> QueueKeys(int listing) const
+    {
+        std::vector<unsigned> keys;
+        int seen = -1;
+        for (const auto& line : lines) {
+            if (line.rfind("queue count=", 0) == 0) ++seen;
+            unsigned key = 0;
+            if (seen == listing && sscanf(line.c_str(), "item key=%u", &key) == 1) keys.push_back(key);
+        }
+        return keys;
+    }
+    unsigned Number(const char* format) const
+    {
+        for (const auto& line : lines) {
+            unsigned value = 0;
+            if (sscanf(line.c_str(), format, &value) == 1) return value;
+        }
+        return 0;
+    }
+};
+
+// Runs a program with its standard output caught; ended by force after timeoutMs.
+RunResult RunCaptured(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs)
+{
+    RunResult result;
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE readRaw = nullptr, writeRaw = nullptr;
+    if (!CreatePipe(&readRaw, &writeRaw, &inherit, 0)) return result;
+    UniqueHandle readEnd(readRaw), writeEnd(writeRaw);
+    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+
+    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd.get();
+    startup.hStdError = writeEnd.get();
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &info))
+        return result;
+    UniqueHandle process(info.hProcess), thread(info.hThread);
+    writeEnd.reset();
+
+    std::string output;
+    const ULONGLONG start = GetTickCount64();
+    // Read while the program runs and after, until the pipe is empty; a grandchild that kept
+    // the pipe open must not hold the test.
+    for (;;) {
+        DWORD available = 0;
+        if (PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+            std::string chunk(available, '\0');
+            DWORD read = 0;
+            if (ReadFile(readEnd.get(), &chunk[0], available, &read, nullptr)) output.append(chunk, 0, read);
+            continue;
+        }
+        if (WaitForSingleObject(process.get(), 20) == WAIT_OBJECT_0) {
+            if (PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) continue;
+            break;
+        }
+        if (GetTickCount64() - start > timeoutMs) {
+            TerminateProcess(process.get(), 99);
+            WaitForSingleObject(process.get(), 5000);
+            output += "\n(killed by the test after its time-out)\n";
+            break;
+        }
+    }
+    GetExitCodeProcess(process.get(), &result.exitCode);
+    size_t begin = 0;
+    while (begin < output.size()) {
+        size_t end = output.find('\n', begin);
+        if (end == std::string::npos) end = output.size();
+        std::string line = output.substr(begin, end - begin);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) result.lines.push_back(line);
+        begin = end + 1;
+    }
+    return result;
+}
+
+// Holds a pipe name the way a previous instance of Stillforge would.
+class PipeHolder : public PipeServer_CL {
+public:
+    ~PipeHolder() override { Stop(); }
+    using PipeServer_CL::Stop;
+};
+
+std::wstring Quote(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+class StillforgeProcess : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        static int counter = 0;
+        name_ = L"KilnTest-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+        ini_.SetPath(data_ / L"Thumbnail.ini");
+    }
+
+    // Every Stillforge of this test ends with the test, however the test ended.
+    void TearDown() override
+    {
+        if (HasFailure()) {
+            for (const wchar_t* file : {L"kiln_log.txt", L"kiln_dec_list.txt", L"kiln_seq.txt"})
+                printf("---- %s\n%s\n", Utf8(file).c_str(), Utf8(Log(file)).c_str());
+        }
+        int quietRounds = 0;
+        for (int round = 0; round < 40 && quietRounds < 3; ++round) {
+            bool any = false;
+            for (DWORD pid : ProcessIds()) any = Kill(pid) || any;
+            HWND window;
+            while ((window = FindWindowW(L"Stillforge", name_.c_str())) != nullptr) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(window, &pid);
+                if (!Kill(pid)) break;
+                any = true;
+            }
+            quietRounds = any ? 0 : quietRounds + 1;
+            Sleep(100);
+        }
+    }
+
+    static bool Kill(DWORD pid)
+    {
+        UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+        if (!process || WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0) return false;
+        TerminateProcess(process.get(), 98);
+        WaitForSingleObject(process.get(), 5000);
+        return true;
+    }
+
+    RunResult Kilnctl(const std::wstring& commands, DWORD timeoutMs = 60000)
+    {
+        return RunCaptured(Beside(L"kilnctl.exe"), Quote(name_) + L" " + Quote(data_.Path()) + L" " + commands,
+                           timeoutMs);
+    }
+    std::wstring StartScripted() const { return L"start " + Quote(Beside(L"scripted")); }
+
+    std::wstring Log(const wchar_t* file) const { return ReadUtf16File(data_ / file); }
+    // The process ids in the order the instances started.
+    std::vector<DWORD> ProcessIds() const
+    {
+        std::vector<DWORD> pids;
+        const std::wstring log = Log(L"kiln_log.txt");
+        const std::wstring marker = L"exe-info pid=";
+        for (size_t at = log.find(marker); at != std::wstring::npos; at = log.find(marker, at + 1))
+            pids.push_back(wcstoul(log.c_str() + at + marker.size(), nullptr, 10));
+        return pids;
+    }
+    static bool Contains(const std::wstring& text, const std::wstring& part)
+    {
+        return text.find(part) != std::wstring::npos;
+    }
+
+    TempFolder data_;
+    std::wstring name_;
+    Inifile_CL ini_;
+};
+
+TEST(StillforgeProgram, EndsWithMinusOneWithoutNameAndFolder)
+{
+    const std::wstring program = Beside(L"..\\thumbnailer\\Stillforge.exe");
+    for (const wchar_t* arguments : {L"", L"OnlyName"}) {
+        RunResult run = RunCaptured(program, arguments, 20000);
+        EXPECT_EQ(0xFFFFFFFFu, run.exitCode) << Utf8(arguments);
+    }
+}
+
+TEST_F(StillforgeProcess, StartsWithWindowLogsAndPipeAndEndsOnCloseWhileIdle)
+{
+    RunResult run = Kilnctl(L"start " + Quote(Beside(L"..\\thumbnailer")) + L" priority 1 5 close 10000");
+    ASSERT_EQ(0u, run.exitCode) << run.Text();
+    const unsigned pid = run.Number("started pid=%u");
+    EXPECT_TRUE(run.Has("sent kind=4 bytes=12")) << run.Text();
+    EXPECT_TRUE(run.Has("closed pid=" + std::to_string(pid) + " exit=0")) << run.Text();
+
+    const std::wstring log = Log(L"kiln_log.txt");
+    const std::wstring first = L" : ★アプリ開始(Stillforge-" + name_ + L")\r\n";
+    EXPECT_EQ(23u, log.find(first)) << Utf8(log);
+    EXPECT_TRUE(Contains(log, L" : [LOG_LINE]  exe-info pid=" + std::to_wstring(pid) + L" path(")) << Utf8(log);
+    EXPECT_TRUE(Contains(log, L"\\thumbnailer\\Stillforge.exe) build=")) << Utf8(log);
+    const std::wstring list = Log(L"kiln_dec_list.txt");
+    EXPECT_TRUE(Contains(list, L" : (exe-info) pid=" + std::to_wstring(pid) + L" path(")) << Utf8(list);
+    EXPECT_TRUE(Contains(list, L"デコードアイテムは読み込まない")) << Utf8(list);
+    EXPECT_TRUE(Contains(list, L"デコードキャンセルにより終了しました。")) << Utf8(list);
+    EXPECT_TRUE(Contains(Log(L"kiln_seq.txt"), L" : WM_CREATE\r\n"));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((data_ / L"Thumbnail.ini").c_str()));
+}
+
+TEST_F(StillforgeProcess, RequestsOfEveryKindChangeTheQueueAndItsFileAtOnce)
+{
+    // Movie 1 is decoded for 6 s, long enough for every change to meet a busy head.
+    RunResult run = Kilnctl(StartScripted() +
+                            L" decode 1 5 1 delay-6000 2 two 3 three 4 four 5 five sleep 400 queue"
+                            L" priority 2 5 3 sleep 400 queue"
+                            L" delete 2 1 2 sleep 400 queue"
+                            L" copydata 6 six - queue"
+                            L" decode 1 1 7 seven sleep 400 queue"
+                            L" responses 2 20000 close 10000");
+    ASSERT_EQ(0u, run.exitCode) << run.Text();
+    using Keys = std::vector<unsigned>;
+    EXPECT_EQ((Keys{1, 2, 3, 4, 5}), run.QueueKeys(0)) << run.Text();
+    EXPECT_EQ((Keys{1, 3, 5, 2, 4}), run.QueueKeys(1)) << run.Text();  // queue order kept, head stays
+    EXPECT_EQ((Keys{1, 3, 5, 4}), run.QueueKeys(2)) << run.Text();     // the head is never deleted
+    EXPECT_EQ((Keys{1, 3, 5, 4, 6}), run.QueueKeys(3)) << run.Text();
+    EXPECT_EQ((Keys{1, 7}), run.QueueKeys(4)) << run.Text();           // replace keeps the head
+    auto responses = run.Responses();
+    ASSERT_EQ(2u, responses.size()) << run.Text();
+    EXPECT_EQ(1u, responses[0].first);
+    EXPECT_EQ(7u, responses[1].first);
+}
+
+TEST_F(StillforgeProcess, HostilePayloadsAreRefusedAndTheProgramGoesOn)
+{
+    // A whole 62-byte item but for its tag.
+    const std::wstring foreignTag = L"01000000000000000000000000000000" L"000000000000" L"41424344" +
+                                    std::wstring(2 * 36, L'0');
+    RunResult run = Kilnctl(StartScripted() +
+                            L" raw 02000000"                                   // kind 2, cut after the kind
+                            L" raw 020000000100000001000000000100009000000005000000"  // 5 items, none there
+                            L" raw 04000000ffffffff"                           // 4294967295 keys
+                            L" raw 01"                                         // no kind at all
+                            L" raw 09000000"                                   // unknown kind
+                            L" rawcopy - rawcopy 0100000002000000 rawcopy " + foreignTag +
+                            L" copydata 8 delay-10 - responses 1 10000 sleep 300 queue pid close 10000");
+    ASSERT_EQ(0u, run.exitCode) << run.Text();
+    EXPECT_EQ(3u, static_cast<unsigned>(std::count(run.lines.begin(), run.lines.end(), "copydata result=0")))
+        << run.Text();
+    EXPECT_TRUE(run.Has("copydata result=1")) << run.Text();
+    auto responses = run.Responses();
+    ASSERT_EQ(1u, responses.size()) << run.Text();
+    EXPECT_EQ(8u, responses[0].first);
+    EXPECT_TRUE(run.QueueKeys(0).empty()) << run.Text();
+    EXPECT_EQ(run.Number("started pid=%u"), run.Number("pid %u"));
+}
+
+TEST_F(StillforgeProcess, PeriodicRestartHandsEveryQueuedMovieToTheNextInstance)
+{
+    ini_.WriteInt(1, L"THUMBNAIL", L"decode_periodic_restart_count");
+    RunResult run = Kilnctl(StartScripted() + L" decode 1 3 1 delay-50 2 delay-50 3 delay-50"
+                                              L" responses 3 30000 sleep 1000 close 15000");
+    ASSERT_EQ(0u, run.exitCode) << run.Text();
+    std::set<unsigned> keys;
+    for (auto& response : run.Responses()) keys.insert(response.first);
+    EXPECT_EQ((std::set<unsigned>{1, 2, 3}), keys) << run.Text();
+    // One instance per movie after the first, which restarts on the request itself.
+    std::vector<DWORD> pids = ProcessIds();
+    EXPECT_GE(std::set<DWORD>(pids.begin(), pids.end()).size(), 4u);
+    const std::wstring list = Log(L"kiln_dec_list.txt");
+    EXPECT_TRUE(Contains(list, L"定期デコードによる再起動(2)")) << Utf8(list);
+    EXPECT_TRUE(Contains(list, L"デコードアイテムの読み込み")) << Utf8(list);
+}
+
+TEST_F(StillforgeProcess, WatchdogMovesTheHungMovieLastAndTheOldProcessEnds)
+{
+    ini_.WriteInt(1500, L"THUMBNAIL_TEST", L"watchdog_ms");
+    RunResult run = Kilnctl(StartScripted() + L" decode 1 3 1 hang 2 delay-10 3 delay-10 responses 2 20000 sleep 300 queue");
+    ASSERT_EQ(0u, run.exitCode) << run.Text();
+    const unsigned first = run.Number("started pid=%u");
+    auto responses = run.Responses();
+    ASSERT_EQ(2u, responses.size()) << run.Text();
+    EXPECT_EQ(2u, responses[0].first);
+    EXPECT_EQ(3u, responses[1].first);
+    EXPECT_EQ(std::vector<unsigned>{1}, run.QueueKeys(0)) << run.Text();
+
+    // The old instance's decode thread never returns: the grace period ends it.
+    RunResult gone = Kilnctl(L"gone " + std::to_wstring(first) + L" 8000");
+    EXPECT_TRUE(gone.Has("gone pid=" + std::to_string(first) + " exit=3")) << gone.Text();
+    const std::wstring list = Log(L"kiln_dec_list.txt");
+    EXPECT_TRUE(Contains(list, L"無応答による再起動")) << Utf8(list);
+    EXPECT_TRUE(Contains(list, L"(decode-queue) timeout-restart move-top-to-last")) << Utf8(list);
+    EXPECT_TRUE(Contains(Log(L"kiln_log.txt"), L"[LOG_LINE]  timeout-restart move-top-to-last"));
+}
+
+TEST_F(StillforgeProcess, FaultOnAnotherThreadLeavesTheCrashMarkerAndTheMovieIsSkipped)
+{
+    RunResult run = Kilnctl(StartScripted() + L" decode 1 2 1 fault-thread 2 delay-10 responses 2 20000"
+                                              L" sleep 300 close 10000");
+    ASSERT_EQ(0u, run.exitCode) << run.Text();
+    auto responses = run.Responses();
+    ASSERT_EQ(2u, responses.size()) << run.Text();
+    EXPECT_EQ(std::make_pair(1u, 1u), responses[0]);  // skipped as failed by the next instance
+    EXPECT_EQ(std::make_pair(2u, 0u), responses[1]);
+    EXPECT_EQ(2u, ProcessIds().size());
+    EXPECT_TRUE(Contains(Log(L"kiln_dec_list.txt"), L"例外発生による再起動\n"));
+    EXPECT_TRUE(Contains(Log(L"kiln_log.txt"), L"[LOG_LINE] (ini) exception=1 file(fault-thread)"));
+    EXPECT_TRUE(Contains(Log(L"kiln_err_list.txt"), L" : fault-thread\r\n"));
+    EXPECT_EQ(0u, ini_.ReadInt(L"THUMBNAIL", L"exception", -1));
+    EXPECT_EQ(0u, ini_.ReadInt(L"THUMBNAIL", L"run_decode", -1));
+}
+
+TEST_F(StillforgeProcess, FaultOnTheDecodeThreadSetsTheMovieAsideInTheSameProcess)
+{
+    RunResult run = Kilnctl(StartScripted() + L" decode 1 2 1 fault-decode 2 delay-10 responses 2 20000"
+                                              L" close 10000");
+    ASSERT_EQ(0u, run.exitCode) << run.Text();
+    auto responses = run.Responses();
+    ASSERT_EQ(2u, responses.size()) << run.Text();
+    EXPECT_EQ(std::make_pair(1u, 1u), responses[0]);
+    EXPECT_EQ(std::make_pair(2u, 0u), responses[1]);
+    EXPECT_EQ(1u, ProcessIds().size());
+}
+
+TEST_F(StillforgeProcess, CloseWhileBusyEndsTheProgramAndKeepsTheMovieQueued)
+{
+    RunResult run = Kilnctl(StartScripted() + L" decode 1 2 1 delay-30000 2 two sleep 500 close 10000 queue");
+    ASSERT_EQ(0u, run.exitCode) << run.Text();
+    EXPECT_TRUE(run.Has("closed pid=" + std::to_string(run.Number("started pid=%u")) + " exit=0")) << run.Text();
+    EXPECT_TRUE(run.Responses().empty()) << run.Text();
+    EXPECT_EQ((std::vector<unsigned>{1, 2}), run.QueueKeys(0)) << run.Text();
+    EXPECT_TRUE(Contains(Log(L"kiln_dec_list.txt"), L"(scripted) cancelled key=1"));
+}
+
+TEST_F(StillforgeProcess, NewInstanceTakesThePipeOnceTheOldHolderLetsGo)
+{
+    PipeHolder holder;
+    holder.SetName(L"Stillforge-" + name_);
+    ASSERT_EQ(0, holder.Start());
+    RunResult start = Kilnctl(StartScripted());
+    ASSERT_EQ(0u, start.exitCode) << start.Text();
+    EXPECT_TRUE(Contains(Log(L"kiln_log.txt"), L"not created yet; trying again"));
+    holder.Stop();
+    Sleep(800);
+
+    RunResult run = Kilnctl(L"decode 0 1 4 delay-10 responses 1 10000 close 10000");
+    ASSERT_EQ(0u, run.exitCode) << run.Text();
+    EXPECT_TRUE(Contains(Log(L"kiln_log.txt"), L"[LOG_LINE]  pipe Stillforge-" + name_ + L" created"));
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+#pragma once
+// Stillforge's program-wide objects: they live from the start of the main routine to the
+// end of the process, and the exception filter reaches them too.
+#include <string>
+
+#include "core/base/Inifile.h"
+#include "core/base/Log.h"
+
+// data folder + "\Thumbnail.ini": the settings and the crash markers.
+extern Inifile_CL ThumbnailIni;
+
+// "\kiln_log.txt": lines that begin "[LOG_LINE]".
+extern Logger KilnLog;
+// "\kiln_dec_list.txt": what was accepted and decoded.
+extern Logger DecodeListLog;
+// "\kiln_err_list.txt": movies that failed.
+extern Logger ErrorListLog;
+// "\kiln_seq.txt": the sequence of window messages and decode steps.
+extern Logger SequenceLog;
+
+// argv[1]: the starter's name (Reelvault's response pipe, the window title).
+extern std::wstring StillforgeName;
+// argv[2]: the data folder.
+extern std::wstring StillforgeDataFolder;
+
+constexpr wchar_t kThumbnailSection[] = L"THUMBNAIL";
+
+// Keeps the name and the folder and points the settings and the four logs into the folder.
+// Reelvault's own log (AppLog) is pointed at kiln_log.txt too, so that the failure lines of
+// the shared pipe and file code land somewhere in this program.
+void InitStillforgeGlobals(const std::wstring& name, const std::wstring& dataFolder);
+
+// data folder + "\StillforgeDataList.dat".
+std::wstring GetQueueFilePath();
+
+// A THUMBNAIL setting, read afresh at every call.
+int ReadThumbnailSetting(const wchar_t* key, int defaultValue);
+void WriteThumbnailSetting(const wchar_t* key, int value);
