@@ -8,6 +8,7 @@
 #include "core/base/PathName.h"
 #include "thumbnailer/AppRestart.h"
 #include "thumbnailer/DecodeSeam.h"
+#include "thumbnailer/FramePlan.h"
 #include "thumbnailer/StillforgeGlobals.h"
 #include "thumbnailer/ThumbnailDecode.h"
 
@@ -48,8 +49,13 @@ MainWindow_CL::MainWindow_CL(HINSTANCE instance, int argc, const std::wstring& n
              __DATE__, __TIME__);
 
     cancelEvent_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    // A missing file leaves a bitmap in a failed state, which the decode treats as no image.
-    errorImage_.reset(new Gdiplus::Bitmap(GetErrorImagePath().c_str()));
+    const std::wstring errorImagePath = GetErrorImagePath();
+    errorImage_.reset(new Gdiplus::Bitmap(errorImagePath.c_str()));
+    if (!errorImage_ || errorImage_->GetLastStatus() != Gdiplus::Ok) {
+        // Failed slots are then painted in a plain colour; the movies are still answered.
+        WriteLog(KilnLog, L"[LOG_LINE]  error image not loaded path(%s)", errorImagePath.c_str());
+        errorImage_.reset();
+    }
     instance_ = this;
 }
 
@@ -293,12 +299,18 @@ unsigned __stdcall MainWindow_CL::DecodeThreadProc(void* window)
 {
     auto* self = static_cast<MainWindow_CL*>(window);
     self->decodeThreadId_ = GetCurrentThreadId();
+    SeedThreadRandom();
+    bool failed = false;
     try {
         ThumbnailDecode(*self);
-    } catch (const std::exception&) {
-        WriteLog(KilnLog, L"[LOG_LINE]  decode run ended on an unexpected error");
     } catch (...) {
-        WriteLog(KilnLog, L"[LOG_LINE]  decode run ended on an unexpected error");
+        failed = true;
+    }
+    if (failed) {
+        // The movie is still at the head: marked like a crash, the next run sets it aside
+        // instead of failing on it again and again.
+        WriteLog(KilnLog, L"[LOG_LINE]  decode run ended on an unexpected error; the movie is set aside");
+        WriteThumbnailSetting(L"exception", 1);
     }
     self->decodeThreadId_ = 0;
     InterlockedExchange(&self->decoding_, 0);

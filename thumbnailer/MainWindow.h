@@ -10,6 +10,7 @@
 
 #include "core/base/UniqueHandle.h"
 #include "thumbnailer/DecodeRequestList.h"
+#include "thumbnailer/MovieDecode.h"
 #include "thumbnailer/Mutex.h"
 #include "thumbnailer/RequestPipeServer.h"
 
@@ -21,7 +22,7 @@ constexpr UINT WM_DECODE_CANCEL = 0x8413;  // end the program
 constexpr UINT kExitDecodeThreadHung = 3;   // a cancelled decode thread did not return
 constexpr UINT kExitWindowThreadFault = 4;  // a fault on the window thread
 
-class MainWindow_CL {
+class MainWindow_CL : public DecodeHost_IF {
 public:
     static constexpr UINT_PTR kWatchdogTimer = 0x10001;
     static constexpr UINT_PTR kGraceTimer = 0x10002;
@@ -54,11 +55,12 @@ public:
     HWND GetWindow() const { return window_; }
     DecodeRequestList_CL& GetQueue() { return queue_; }
     HANDLE GetCancelEvent() const { return cancelEvent_.get(); }
-    Gdiplus::Bitmap* GetErrorImage() const { return errorImage_.get(); }
+    // Null when the image beside the program is missing or unreadable.
+    Gdiplus::Bitmap* GetErrorImage() const override { return errorImage_.get(); }
     bool IsDecoding() const { return decoding_ != 0; }
-    bool IsCancelling() const { return cancel_ != 0; }
+    bool IsCancelling() const override { return cancel_ != 0; }
     // The decode thread marks a grab that the cancel event ended.
-    void SetCancelling() { InterlockedExchange(&cancel_, 1); }
+    void SetCancelling() override { InterlockedExchange(&cancel_, 1); }
     void PostDecodeStart() const { PostMessageW(window_, WM_DECODE_START, 0, 0); }
 
     // Which thread is running the caller: the exception filter treats each differently.

@@ -24,6 +24,9 @@ extern std::wstring StillforgeName;
 extern std::wstring StillforgeDataFolder;
 
 constexpr wchar_t kThumbnailSection[] = L"THUMBNAIL";
+// THUMBNAIL key beside "exception": the movie that was in the decoder's hands, so that a
+// crash marker is held only against that movie.
+constexpr wchar_t kCrashedFileKey[] = L"exception_file";
 
 // Keeps the name and the folder and points the settings and the four logs into the folder.
 // Reelvault's own log (AppLog) is pointed at kiln_log.txt too, so that the failure lines of

@@ -235,6 +235,8 @@ TEST_F(StillforgeProcess, StartsWithWindowLogsAndPipeAndEndsOnCloseWhileIdle)
     EXPECT_TRUE(Contains(list, L"デコードキャンセルにより終了しました。")) << Utf8(list);
     EXPECT_TRUE(Contains(Log(L"kiln_seq.txt"), L" : WM_CREATE\r\n"));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((data_ / L"Thumbnail.ini").c_str()));
+    // The build puts the error image beside the program.
+    EXPECT_FALSE(Contains(log, L"error image not loaded")) << Utf8(log);
 }
 
 TEST_F(StillforgeProcess, RequestsOfEveryKindChangeTheQueueAndItsFileAtOnce)
@@ -339,16 +341,43 @@ TEST_F(StillforgeProcess, FaultOnAnotherThreadLeavesTheCrashMarkerAndTheMovieIsS
     EXPECT_EQ(0u, ini_.ReadInt(L"THUMBNAIL", L"run_decode", -1));
 }
 
+// A fault or a C++ exception on the decode thread: the next run sets the movie aside
+// instead of taking it again without end.
 TEST_F(StillforgeProcess, FaultOnTheDecodeThreadSetsTheMovieAsideInTheSameProcess)
 {
-    RunResult run = Kilnctl(StartScripted() + L" decode 1 2 1 fault-decode 2 delay-10 responses 2 20000"
-                                              L" close 10000");
-    ASSERT_EQ(0u, run.exitCode) << run.Text();
-    auto responses = run.Responses();
-    ASSERT_EQ(2u, responses.size()) << run.Text();
-    EXPECT_EQ(std::make_pair(1u, 1u), responses[0]);
-    EXPECT_EQ(std::make_pair(2u, 0u), responses[1]);
-    EXPECT_EQ(1u, ProcessIds().size());
+    for (const wchar_t* movie : {L"fault-decode", L"throw-decode"}) {
+        RunResult run = Kilnctl(StartScripted() + L" decode 1 2 1 " + movie + L" 2 delay-10 responses 2 20000"
+                                                  L" close 10000");
+        ASSERT_EQ(0u, run.exitCode) << run.Text();
+        auto responses = run.Responses();
+        ASSERT_EQ(2u, responses.size()) << run.Text();
+        EXPECT_EQ(std::make_pair(1u, 1u), responses[0]) << Utf8(movie);
+        EXPECT_EQ(std::make_pair(2u, 0u), responses[1]) << Utf8(movie);
+        EXPECT_TRUE(Contains(Log(L"kiln_err_list.txt"), std::wstring(L" : ") + movie + L"\r\n")) << Utf8(movie);
+    }
+    EXPECT_EQ(2u, ProcessIds().size());
+}
+
+// The crash marker holds only against the movie it was left by: a fresh start with other
+// work clears it and decodes the head.
+TEST_F(StillforgeProcess, CrashMarkerSkipsOnlyTheMovieItWasLeftBy)
+{
+    struct Case {
+        const wchar_t* markedFile;
+        unsigned error;
+    } cases[] = {{L"delay-11", 1}, {L"DELAY-11", 1}, {L"another-movie", 0}, {L"", 0}};
+    for (const Case& c : cases) {
+        ini_.WriteInt(1, L"THUMBNAIL", L"exception");
+        ini_.WriteString(L"THUMBNAIL", L"exception_file", c.markedFile);
+        RunResult run = Kilnctl(StartScripted() + L" decode 1 1 1 delay-11 responses 1 10000 close 10000");
+        ASSERT_EQ(0u, run.exitCode) << run.Text();
+        auto responses = run.Responses();
+        ASSERT_EQ(1u, responses.size()) << run.Text();
+        EXPECT_EQ(c.error, responses[0].second) << Utf8(c.markedFile);
+        EXPECT_EQ(0u, ini_.ReadInt(L"THUMBNAIL", L"exception", -1)) << Utf8(c.markedFile);
+        EXPECT_EQ(L"delay-11", ini_.ReadString(L"THUMBNAIL", L"exception_file", L"")) << Utf8(c.markedFile);
+    }
+    EXPECT_TRUE(Contains(Log(L"kiln_log.txt"), L"exception of another movie cleared crashed(another-movie) file(delay-11)"));
 }
 
 TEST_F(StillforgeProcess, CloseWhileBusyEndsTheProgramAndKeepsTheMovieQueued)

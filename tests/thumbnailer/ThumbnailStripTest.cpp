@@ -5,18 +5,10 @@
 #include <memory>
 
 #include "core/media/GdiplusSession.h"
+#include "tests/thumbnailer/SolidFrame.h"
 #include "thumbnailer/ThumbnailStrip.h"
 
 namespace {
-
-std::unique_ptr<Gdiplus::Bitmap> SolidFrame(int width, int height, Gdiplus::ARGB colour)
-{
-    std::unique_ptr<Gdiplus::Bitmap> frame(new Gdiplus::Bitmap(width, height, PixelFormat32bppRGB));
-    Gdiplus::Graphics graphics(frame.get());
-    Gdiplus::SolidBrush brush{Gdiplus::Color(colour)};
-    graphics.FillRectangle(&brush, 0, 0, width, height);
-    return frame;
-}
 
 // The strip keeps 5 bits per channel: a channel may differ by the bits it drops.
 void ExpectColour(Gdiplus::Bitmap& strip, int x, int y, int r, int g, int b, const char* what)

@@ -2,6 +2,7 @@
 //   "hang"         never returns, deaf to the cancel event (a codec stuck for good)
 //   "fault-thread" faults on a thread of its own (like a codec's worker thread)
 //   "fault-decode" faults on the decode thread itself
+//   "throw-decode" throws a C++ exception on the decode thread (a failed allocation)
 //   "delay-N"      takes N ms, ended early by the cancel event
 // Every movie that is not cancelled is answered with one final response over the starter's
 // pipe, and its run is noted in kiln_dec_list.txt with the process id.
@@ -9,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <new>
 #include <string>
 
 #include "core/ipc/Kiln_ResponseDecode.h"
@@ -67,6 +69,8 @@ void ThumbnailDecodeFrames(MainWindow_CL& window, DecodeRequestItem_CL& work, bo
         CloseHandle(thread);
     } else if (path.find(L"fault-decode") != std::wstring::npos) {
         Fault();
+    } else if (path.find(L"throw-decode") != std::wstring::npos) {
+        throw std::bad_alloc();
     } else if (WaitForSingleObject(window.GetCancelEvent(), DelayOf(path)) == WAIT_OBJECT_0) {
         window.SetCancelling();
         WriteLog(DecodeListLog, L"(scripted) cancelled key=%u pid=%u", work.request_id, GetCurrentProcessId());
