@@ -13,6 +13,8 @@
 
 #include "core/album/MovieRegistration.h"
 #include "core/album/SaveData.h"
+#include "core/base/PathName.h"
+#include "core/ipc/StillforgeRequest.h"
 #include "core/base/Log.h"
 #include "tests/album/AlbumTestSupport.h"
 #include "tests/common/TempFolder.h"
@@ -31,7 +33,13 @@ public:
     void SelectSortTab(int tab) override { Call(L"sort " + std::to_wstring(tab)); }
     void RebuildCategoryTabs() override { Call(L"tabs"); }
     void RefreshMovieList() override { Call(L"refresh"); }
-    void RequestMissingThumbnails() override { Call(L"thumbnails"); }
+    void RequestMissingThumbnails() override
+    {
+        Call(L"thumbnails");
+        if (movies) movies->RequestMissingThumbnails();
+    }
+    // Set when the requests should really go out, as the main window sends them.
+    ItemMovieDataList_CL* movies = nullptr;
 
     std::vector<std::pair<std::wstring, std::wstring>> rows;
     std::vector<std::wstring> calls;
@@ -257,6 +265,31 @@ TEST_F(RegistrationTest, DropWhileTheWindowThreadReadsTheList)
     EXPECT_EQ(links.size(), 150u);
     EXPECT_EQ(inis.size(), 150u);
     EXPECT_EQ(keys.size(), 150u);
+}
+
+TEST_F(RegistrationTest, NewMoviesReachTheThumbnailMaker)
+{
+    TempFolder makerData;
+    const std::wstring title = L"RegistrationTest-" + std::to_wstring(GetCurrentProcessId());
+    SetThumbnailMakerParams(title, makerData.Path(), PathName_CL::GetModuleFolder() + L"\\..\\thumbnailer");
+    ASSERT_TRUE(StartThumbnailMaker());
+    host_.movies = &data_.movie_list;
+
+    std::wstring a = Touch(L"first.mpg");
+    std::wstring b = Touch(L"second.flv");
+    DropOnWorker({a, b});
+
+    // The maker logs every movie it takes from the pipe.
+    std::wstring log;
+    for (int i = 0; i < 200; ++i) {
+        log = ReadUtf16File(makerData / L"kiln_dec_list.txt");
+        if (log.find(L"受付(" + a + L")") != std::wstring::npos && log.find(L"受付(" + b + L")") != std::wstring::npos)
+            break;
+        Sleep(50);
+    }
+    StopThumbnailMaker();
+    EXPECT_NE(log.find(L"受付(" + a + L")"), std::wstring::npos);
+    EXPECT_NE(log.find(L"受付(" + b + L")"), std::wstring::npos);
 }
 
 }  // namespace
