@@ -8,6 +8,9 @@
 //                               way Reelvault does, and wait for its window
 //   decode R N {KEY MOVIE}*N    kind 2 with replace flag R: JPEG, 256 x 144, ten evenly
 //                               spaced frames, strip DATA_FOLDER\out\KEY.jpg
+//   shape TYPE W H F            what the following decode commands ask for: image type,
+//                               frame width and height (-1: the source's), F evenly
+//                               spaced frames
 //   delete N KEY*N              kind 1
 //   priority N KEY*N            kind 4
 //   copydata KEY MOVIE TITLE    one queue item by WM_COPYDATA ("-": empty reply title)
@@ -20,14 +23,18 @@
 //   close MS                    close the maker as Reelvault does, and any other window of
 //                               NAME after it; wait at most MS in all
 //   gone PID MS                 wait MS for a process to end
+//   memory                      print the memory of the maker's process
 //
 // Output lines: "started pid=P", "sent kind=K bytes=B", "copydata result=R",
-// "response id=I error=E decode_count=D request_count=C duration=T positions=N",
+// "response id=I error=E decode_count=D request_count=C duration=T positions=N ms=M at=P,P,..."
+// (M: milliseconds since kilnctl started; P: the positions the response carries),
 // "responses N", "queue count=N", "item key=K movie=M title=T", "pid P",
-// "closed pid=P exit=X", "gone pid=P exit=X"; a failure prints a line beginning "error"
+// "closed pid=P exit=X", "gone pid=P exit=X",
+// "memory pid=P private=B peak_private=B working_set=B peak_working_set=B"; a failure prints a line beginning "error"
 // and the exit code is then 1.
 #include <windows.h>
 #include <shellapi.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <string>
@@ -45,6 +52,7 @@
 namespace {
 
 CRITICAL_SECTION g_printLock;
+ULONGLONG g_startTick = 0;
 
 // One UTF-8 line on standard output, whole even when two threads print.
 void Print(const std::wstring& line)
@@ -102,9 +110,13 @@ class KilnCtl {
 public:
     KilnCtl(std::vector<std::wstring> args)
         : args_(std::move(args)), server_([](const Kiln_ResponseDecode_CL& r) {
-              Print(Format(L"response id=%u error=%u decode_count=%u request_count=%u duration=%lld positions=%u",
+              std::wstring at;
+              for (int64_t position : r.positions) at += (at.empty() ? L"" : L",") + std::to_wstring(position);
+              Print(Format(L"response id=%u error=%u decode_count=%u request_count=%u duration=%lld positions=%u "
+                           L"ms=%llu at=",
                            r.request_id, r.errorFlag, r.decode_count, r.request_count, r.duration,
-                           static_cast<unsigned>(r.positions.size())));
+                           static_cast<unsigned>(r.positions.size()), GetTickCount64() - g_startTick) +
+                    at);
           })
     {
     }
@@ -167,6 +179,14 @@ private:
             return true;
         }
         if (command == L"close") return Close(TakeNumber());
+        if (command == L"memory") return PrintMemory();
+        if (command == L"shape") {
+            shapeType_ = TakeNumber();
+            shapeWidth_ = TakeNumber();
+            shapeHeight_ = TakeNumber();
+            shapeFrames_ = TakeNumber();
+            return true;
+        }
         if (command == L"gone") {
             DWORD pid = TakeNumber();
             DWORD code = WaitForProcess(pid, TakeNumber());
@@ -204,16 +224,18 @@ private:
     {
         Kiln_RequestDecodeRequest_CL request;
         request.replaceFlag = TakeNumber();
-        request.imageType = 1;
-        request.frameWidth = 256;
-        request.frameHeight = 144;
+        request.imageType = shapeType_;
+        request.frameWidth = shapeWidth_;
+        request.frameHeight = shapeHeight_;
+        const wchar_t* extensions[] = {L".bmp", L".jpg", L".png"};
+        const wchar_t* extension = shapeType_ < 3 ? extensions[shapeType_] : L".img";
         const uint32_t count = TakeNumber();
         for (uint32_t i = 0; i < count; ++i) {
             Kiln_RequestDecodeRequest_CL::DecodeItem_CL item;
             item.decodeKey = TakeNumber();
             item.moviePath = Take();
-            item.outputPath = data_ + L"\\out\\" + std::to_wstring(item.decodeKey) + L".jpg";
-            item.positions.assign(10, -1);
+            item.outputPath = data_ + L"\\out\\" + std::to_wstring(item.decodeKey) + extension;
+            item.positions.assign(shapeFrames_, -1);
             request.items.push_back(item);
         }
         return Send(request, kKilnDecodeRequest);
@@ -328,8 +350,32 @@ private:
         return true;
     }
 
+    // The peak private bytes are the peak of the commit charge that only this process uses.
+    bool PrintMemory()
+    {
+        const DWORD pid = ProcessOfWindow(FindThumbnailMaker());
+        UniqueHandle process(pid ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid) : nullptr);
+        PROCESS_MEMORY_COUNTERS_EX counters = {};
+        counters.cb = sizeof(counters);
+        if (!process || !GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                                              sizeof(counters))) {
+            Fail(L"error memory");
+            return true;
+        }
+        Print(Format(L"memory pid=%u private=%lu peak_private=%lu working_set=%lu peak_working_set=%lu", pid,
+                     static_cast<unsigned long>(counters.PrivateUsage),
+                     static_cast<unsigned long>(counters.PeakPagefileUsage),
+                     static_cast<unsigned long>(counters.WorkingSetSize),
+                     static_cast<unsigned long>(counters.PeakWorkingSetSize)));
+        return true;
+    }
+
     std::vector<std::wstring> args_;
     size_t next_ = 0;
+    uint32_t shapeType_ = 1;
+    uint32_t shapeWidth_ = 256;
+    uint32_t shapeHeight_ = 144;
+    uint32_t shapeFrames_ = 10;
     std::wstring name_;
     std::wstring data_;
     ResponseServer_CL server_;
@@ -341,6 +387,7 @@ private:
 int main()
 {
     InitializeCriticalSection(&g_printLock);
+    g_startTick = GetTickCount64();
     int count = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::wstring> args(argv, argv + count);
