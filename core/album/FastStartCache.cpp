@@ -241,7 +241,9 @@ HRESULT ItemMovieDataList_CL::LoadFastStart(const std::wstring& albumFolder)
     uint32_t itemSize = 0;
     if (count > 0 && static_cast<int32_t>(count) > 0 && !readExactly(&itemSize, sizeof(itemSize))) return caught();
 
-    if (count == 0 || static_cast<int32_t>(count) < 0) return slowLoad();
+    // A count no record vector can hold is what the reservation would have choked on.
+    if (static_cast<int32_t>(count) < 0) return caught();
+    if (count == 0) return slowLoad();
     if (version != kCacheVersion) {
         MessageBoxW(nullptr,
                     L"Reelvault高速起動用データのバージョンが異なる為、データの再読み込みを行います。"

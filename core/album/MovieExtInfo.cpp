@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "core/album/AlbumFiles.h"
 #include "core/base/PathName.h"
 
 namespace {
@@ -20,14 +21,6 @@ const wchar_t* const kBuiltInRows[] = {
     L".iso|iso",
     L".ogm|video/ogm",
 };
-
-std::wstring ItemKey(int index)
-{
-    wchar_t key[32];
-    _snwprintf(key, 32, L"ext_item%04d", index);
-    key[31] = L'\0';
-    return key;
-}
 
 }  // namespace
 
@@ -52,12 +45,12 @@ int MovieExtInfo_CL::Contains(const std::wstring& path) const
 void MovieExtInfo_CL::LoadSystemExtensions(const Inifile_CL& programIni)
 {
     const int builtIn = static_cast<int>(sizeof(kBuiltInRows) / sizeof(kBuiltInRows[0]));
-    for (int i = 0; i < builtIn; ++i) programIni.WriteString(kSystemSection, ItemKey(i).c_str(), kBuiltInRows[i]);
+    for (int i = 0; i < builtIn; ++i) programIni.WriteString(kSystemSection, NumberedKey(L"ext_item%04d", i).c_str(), kBuiltInRows[i]);
     programIni.WriteInt(builtIn, kSystemSection, L"count");
 
     const int count = static_cast<int>(programIni.ReadInt(kSystemSection, L"count", 0));
     for (int i = 0; i < count; ++i) {
-        std::wstring value = programIni.ReadString(kSystemSection, ItemKey(i).c_str(), L"");
+        std::wstring value = programIni.ReadString(kSystemSection, NumberedKey(L"ext_item%04d", i).c_str(), L"");
         if (value.empty()) continue;
         size_t bar = value.rfind(L'|');
         std::wstring extension = bar == std::wstring::npos ? value : value.substr(0, bar);
@@ -78,7 +71,7 @@ void MovieExtInfo_CL::LoadUserExtList(const Inifile_CL& programIni)
 {
     const int count = static_cast<int>(programIni.ReadInt(kUserSection, L"count", 0));
     for (int i = 0; i < count; ++i) {
-        std::wstring value = programIni.ReadString(kUserSection, ItemKey(i).c_str(), L"");
+        std::wstring value = programIni.ReadString(kUserSection, NumberedKey(L"ext_item%04d", i).c_str(), L"");
         if (value.empty()) continue;
         MovieExtInfoItem item;
         item.extension = value.substr(1);

@@ -4,19 +4,12 @@
 
 #include <cwchar>
 
+#include "core/album/AlbumFiles.h"
 #include "core/base/UniqueHandle.h"
 
 namespace {
 
 const wchar_t* const kSection = L"MOVIE_PLAYER_INFO";
-
-std::wstring NumberedKey(const wchar_t* format, size_t index)
-{
-    wchar_t key[32];
-    _snwprintf(key, 32, format, static_cast<int>(index));
-    key[31] = L'\0';
-    return key;
-}
 
 std::wstring Decimal(int value)
 {
@@ -63,9 +56,9 @@ void MoviePlayerInfo_CL::Load(const Inifile_CL& programIni)
     const int count = static_cast<int>(programIni.ReadInt(kSection, L"count", 0));
     for (int i = 0; i < count; ++i) {
         MoviePlayerInfoItem player;
-        player.name = programIni.ReadString(kSection, NumberedKey(L"name_item%04d", i).c_str(), L"");
-        player.path = programIni.ReadString(kSection, NumberedKey(L"path_item%04d", i).c_str(), L"");
-        player.param = programIni.ReadString(kSection, NumberedKey(L"param_item%04d", i).c_str(), L"");
+        player.name = programIni.ReadString(kSection, NumberedKey(L"name_item%04d", static_cast<int32_t>(i)).c_str(), L"");
+        player.path = programIni.ReadString(kSection, NumberedKey(L"path_item%04d", static_cast<int32_t>(i)).c_str(), L"");
+        player.param = programIni.ReadString(kSection, NumberedKey(L"param_item%04d", static_cast<int32_t>(i)).c_str(), L"");
         AddPlayer(std::move(player));
     }
 }
@@ -74,9 +67,10 @@ void MoviePlayerInfo_CL::Save(const Inifile_CL& programIni) const
 {
     programIni.WriteInt(static_cast<int>(players.size()), kSection, L"count");
     for (size_t i = 0; i < players.size(); ++i) {
-        programIni.WriteString(kSection, NumberedKey(L"name_item%04d", i).c_str(), players[i].name);
-        programIni.WriteString(kSection, NumberedKey(L"path_item%04d", i).c_str(), players[i].path);
-        programIni.WriteString(kSection, NumberedKey(L"param_item%04d", i).c_str(), players[i].param);
+        // A line break typed into a field would become keys of its own in the ini.
+        programIni.WriteString(kSection, NumberedKey(L"name_item%04d", static_cast<int32_t>(i)).c_str(), ToSingleLine(players[i].name));
+        programIni.WriteString(kSection, NumberedKey(L"path_item%04d", static_cast<int32_t>(i)).c_str(), ToSingleLine(players[i].path));
+        programIni.WriteString(kSection, NumberedKey(L"param_item%04d", static_cast<int32_t>(i)).c_str(), ToSingleLine(players[i].param));
     }
 }
 

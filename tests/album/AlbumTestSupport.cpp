@@ -42,14 +42,19 @@ void DocumentsSandbox::Redirect(const std::wstring& folder) const
     WriteUtf16Text(dataFolder() + L"\\Reelvault.ini", L"[FOLDER]\nredirect=" + folder + L"\n");
 }
 
-std::wstring FixturePath(const std::wstring& name)
+std::wstring HostPath(const char* buildMachinePath)
 {
-    // The fixture folder is a path of the build machine; Wine shows it under drive Z:.
-    std::wstring folder = L"Z:" + Widen(REELVAULT_ALBUM_FIXTURES);
-    for (wchar_t& unit : folder) {
+    // Wine shows the build machine's file system under drive Z:.
+    std::wstring path = L"Z:" + Widen(buildMachinePath);
+    for (wchar_t& unit : path) {
         if (unit == L'/') unit = L'\\';
     }
-    return folder + L"\\" + name;
+    return path;
+}
+
+std::wstring FixturePath(const std::wstring& name)
+{
+    return HostPath(REELVAULT_ALBUM_FIXTURES) + L"\\" + name;
 }
 
 std::wstring CopyFixture(const std::wstring& name, const std::wstring& folder)

@@ -29,6 +29,8 @@ private:
     std::wstring savedAside_;
 };
 
+// A path of the build machine (a fixture made at build time) as the tests see it.
+std::wstring HostPath(const char* buildMachinePath);
 std::wstring FixturePath(const std::wstring& name);
 // Copies a fixture to folder\name and returns the copy's path.
 std::wstring CopyFixture(const std::wstring& name, const std::wstring& folder);

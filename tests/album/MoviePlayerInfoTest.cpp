@@ -31,6 +31,23 @@ TEST(MoviePlayerInfo, IniRoundTripAndLookupByExactName)
     EXPECT_FALSE(loaded.FindByName(L"leftover", found));
 }
 
+TEST(MoviePlayerInfo, LineBreaksTypedIntoFieldsInjectNoKeys)
+{
+    TempFolder folder;
+    Inifile_CL ini;
+    ini.SetPath(folder / L"Reelvault.ini");
+    MoviePlayerInfo_CL players;
+    players.AddPlayer({L"MPC\r\ncount=0", L"C:\\mpc.exe\n", L"%path%\r\nname_item0000=evil"});
+    players.Save(ini);
+    EXPECT_EQ(ini.ReadString(L"MOVIE_PLAYER_INFO", L"name_item0000", L""), L"MPCcount=0");
+    EXPECT_EQ(ini.ReadString(L"MOVIE_PLAYER_INFO", L"path_item0000", L""), L"C:\\mpc.exe");
+    EXPECT_EQ(ini.ReadInt(L"MOVIE_PLAYER_INFO", L"count", 0), 1u);
+    MoviePlayerInfo_CL loaded;
+    loaded.Load(ini);
+    ASSERT_EQ(loaded.players.size(), 1u);
+    EXPECT_EQ(loaded.players[0].param, L"%path%name_item0000=evil");
+}
+
 TEST(PlayerParams, PlaceholdersAreFilledOnce)
 {
     struct Case {
