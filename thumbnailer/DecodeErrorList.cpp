@@ -1,17 +1,13 @@
 #include "thumbnailer/DecodeErrorList.h"
 
 #include <cwchar>
+#include <string>
 
 #include "thumbnailer/StillforgeGlobals.h"
 
 namespace {
 
-std::wstring EntryKey(int index)
-{
-    wchar_t key[64];
-    swprintf(key, 64, L"%s%d", L"decode_err_path_", index);
-    return key;
-}
+std::wstring EntryKey(int index) { return L"decode_err_path_" + std::to_wstring(index); }
 
 }  // namespace
 
