@@ -1,6 +1,7 @@
 #include "core/media/PixelConversion.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -32,6 +33,13 @@ uint32_t* TargetRow(const BgrxTarget& target, int row)
 int LumaRows(const YuvFrameLayout& source) { return std::max(source.lumaRows, source.height); }
 
 }  // namespace
+
+size_t FrameByteCount(int32_t width, int32_t height, int32_t bytesPerPixel)
+{
+    if (width <= 0 || height <= 0 || bytesPerPixel <= 0) return 0;
+    const uint64_t bytes = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * bytesPerPixel;
+    return bytes > INT32_MAX ? 0 : static_cast<size_t>(bytes);
+}
 
 uint32_t YuvToBgrx(int y, int u, int v)
 {

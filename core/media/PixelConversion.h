@@ -8,6 +8,10 @@
 #include <cstddef>
 #include <cstdint>
 
+// Bytes of a width x height frame at `bytesPerPixel`; 0 when a size is not positive or the
+// count passes INT32_MAX (a DIB section and a GDI+ stride cannot hold more).
+size_t FrameByteCount(int32_t width, int32_t height, int32_t bytesPerPixel);
+
 // The source frame as the decoder laid it out.
 struct YuvFrameLayout {
     const BYTE* data = nullptr;

@@ -163,4 +163,16 @@ TEST(PixelConversion, RefusesATargetNarrowerThanThePicture)
     EXPECT_FALSE(ConvertYuy2ToBgrx(Layout(data, 8, 4, 2, data.size()), narrow));
 }
 
+TEST(PixelConversion, FrameByteCountRefusesWhatCannotBeAFrame)
+{
+    EXPECT_EQ(FrameByteCount(160, 120, 4), 160u * 120u * 4u);
+    EXPECT_EQ(FrameByteCount(160, 120, 2), 160u * 120u * 2u);
+    EXPECT_EQ(FrameByteCount(0, 120, 4), 0u);
+    EXPECT_EQ(FrameByteCount(160, -120, 4), 0u);
+    // 32768 x 16384 x 4 is 2^31: one past what a DIB section can hold.
+    EXPECT_EQ(FrameByteCount(32768, 16384, 4), 0u);
+    EXPECT_EQ(FrameByteCount(32768, 16383, 4), 32768u * 16383u * 4u);
+    EXPECT_EQ(FrameByteCount(0x7FFFFFFF, 0x7FFFFFFF, 4), 0u);
+}
+
 }  // namespace
