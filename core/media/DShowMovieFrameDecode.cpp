@@ -10,7 +10,7 @@
 #include "core/media/DShowMovieFrameDecodeThread.h"
 #include "core/media/DShowSampleRenderer.h"
 #include "core/media/MediaType.h"
-#include "core/media/Yuy2Convert.h"
+#include "core/media/PixelConversion.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -90,7 +90,16 @@ Gdiplus::Bitmap* DShowMovieFrameDecode_CL::FrameDecodeSampleGrabberCB::MakeFrame
     if (filled && rgb32) {
         memcpy(bits, data, frameBytes);
     } else if (filled) {
-        filled = ConvertYuy2ToBgrx(data, length, width, height, static_cast<uint8_t*>(bits), frameBytes);
+        YuvFrameLayout source;
+        source.data = data;
+        source.length = length;
+        source.stride = width * 2;
+        source.width = width;
+        source.height = height;
+        BgrxTarget target;
+        target.data = static_cast<BYTE*>(bits);
+        target.stride = width * 4;
+        filled = ConvertYuy2ToBgrx(source, target);
     }
     Gdiplus::Bitmap* bitmap = filled ? Gdiplus::Bitmap::FromHBITMAP(section, nullptr) : nullptr;
     DeleteObject(section);

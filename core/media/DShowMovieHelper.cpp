@@ -23,7 +23,8 @@ bool IsSplitterName(const std::wstring& name)
     return false;
 }
 
-// The filter's pins, taken all at once so that disconnecting them does not disturb the walk.
+}  // namespace
+
 std::vector<ComPtr<IPin>> ListPins(IBaseFilter* filter)
 {
     std::vector<ComPtr<IPin>> pins;
@@ -41,8 +42,6 @@ ComPtr<IBaseFilter> OwnerOf(IPin* pin)
     if (pin && SUCCEEDED(pin->QueryPinInfo(&info))) owner = AdoptCom(info.pFilter);
     return owner;
 }
-
-}  // namespace
 
 IPin* GetFirstPin(IBaseFilter* filter, PIN_DIRECTION direction)
 {

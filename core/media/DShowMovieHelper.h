@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class DShowSampleRenderer;
 
@@ -86,6 +87,12 @@ private:
     Microsoft::WRL::ComPtr<IUnknown> ownerSlots[kOwnerSlotCount];
     Microsoft::WRL::ComPtr<IBaseFilter> renderer;
 };
+
+// The filter's pins, taken all at once so that disconnecting them does not disturb the walk.
+std::vector<Microsoft::WRL::ComPtr<IPin>> ListPins(IBaseFilter* filter);
+
+// The filter that owns the pin, or null.
+Microsoft::WRL::ComPtr<IBaseFilter> OwnerOf(IPin* pin);
 
 // The first pin of `direction` in EnumPins order, with a reference, or null.
 IPin* GetFirstPin(IBaseFilter* filter, PIN_DIRECTION direction);
