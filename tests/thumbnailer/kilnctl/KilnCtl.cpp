@@ -129,6 +129,9 @@ public:
         }
         name_ = args_[1];
         data_ = args_[2];
+        // Reelvault makes the folders its strips go to before it asks for them.
+        CreateDirectoryW(data_.c_str(), nullptr);
+        CreateDirectoryW((data_ + L"\\out").c_str(), nullptr);
         next_ = 3;
         SetThumbnailMakerParams(name_, data_, PathName_CL::GetModuleFolder());
         server_.SetName(name_);
