@@ -69,7 +69,8 @@ for movie in "${movies[@]}"; do
 done
 count=${#movies[@]}
 echo "Stillforge: $count movies" >&2
-wine "$build/tests/kilnctl.exe" BenchKiln "Z:$data" start "Z:$build/thumbnailer" sleep 1000 \
+maker_folder="Z:${build//\//\\}\\thumbnailer"  # kilnctl takes a folder by its backslashes
+wine "$build/tests/kilnctl.exe" BenchKiln "Z:$data" start "$maker_folder" sleep 1000 \
      decode 1 "$count" "${args[@]}" responses $((count * 10)) 3600000 memory close 30000 \
      2>/dev/null | tr -d '\r' > "$bench/stillforge.txt"
 wine_session_stop
@@ -90,7 +91,7 @@ run_ffmpeg() {  # accurate(0/1) movie positions...
   ffmpeg -hide_banner -loglevel error -y "${inputs[@]}" "${outputs[@]}"
 }
 mkdir -p "$bench/ff"
-for accurate in 0 1; do
+for accurate in 1 0; do
   start=$(date +%s.%N)
   key=0
   for movie in "${good[@]}"; do
