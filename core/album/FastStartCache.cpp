@@ -42,7 +42,7 @@ bool IsDigits(const std::wstring& text, size_t start, size_t count)
     return true;
 }
 
-// The part of a stored contents path from its album folder on, taken from the last
+// What a stored contents path holds from its album folder on, taken from the last
 // "\ALBUM_" component, which must read ALBUM_dddd, contents, ddd, contentsddd-ddddd.ini.
 // Anything else (a path with "..", another file) gives an empty result; a data root whose
 // own name holds "ALBUM_" does not disturb it.

@@ -9,52 +9,11 @@
 
 #include "core/media/DShowMovieFrameDecode.h"
 #include "core/media/GdiplusSession.h"
+#include "tests/common/FakeMediaSample.h"
 
 namespace {
 
-// A media sample over a byte vector; only what SampleCB reads is answered.
-class FakeSample : public IMediaSample {
-public:
-    explicit FakeSample(std::vector<BYTE> bytes, long actualLength = -1)
-        : bytes(std::move(bytes)), actual(actualLength < 0 ? static_cast<long>(this->bytes.size()) : actualLength)
-    {
-    }
-    STDMETHODIMP QueryInterface(REFIID, void** out) override
-    {
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetPointer(BYTE** out) override
-    {
-        *out = bytes.data();
-        return S_OK;
-    }
-    STDMETHODIMP_(long) GetSize() override { return static_cast<long>(bytes.size()); }
-    STDMETHODIMP GetTime(REFERENCE_TIME*, REFERENCE_TIME*) override { return VFW_E_SAMPLE_TIME_NOT_SET; }
-    STDMETHODIMP SetTime(REFERENCE_TIME*, REFERENCE_TIME*) override { return E_NOTIMPL; }
-    STDMETHODIMP IsSyncPoint() override { return S_OK; }
-    STDMETHODIMP SetSyncPoint(BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP IsPreroll() override { return S_FALSE; }
-    STDMETHODIMP SetPreroll(BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP_(long) GetActualDataLength() override { return actual; }
-    STDMETHODIMP SetActualDataLength(long) override { return E_NOTIMPL; }
-    STDMETHODIMP GetMediaType(AM_MEDIA_TYPE** type) override
-    {
-        *type = nullptr;
-        return S_FALSE;
-    }
-    STDMETHODIMP SetMediaType(AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
-    STDMETHODIMP IsDiscontinuity() override { return S_FALSE; }
-    STDMETHODIMP SetDiscontinuity(BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP GetMediaTime(LONGLONG*, LONGLONG*) override { return VFW_E_MEDIA_TIME_NOT_SET; }
-    STDMETHODIMP SetMediaTime(LONGLONG*, LONGLONG*) override { return E_NOTIMPL; }
-
-private:
-    std::vector<BYTE> bytes;
-    long actual;
-};
+using FakeSample = FakeMediaSample;
 
 using Callback = DShowMovieFrameDecode_CL::FrameDecodeSampleGrabberCB;
 
@@ -166,7 +125,8 @@ TEST_F(FrameGrabberCallback, TakesOnlyTheFirstFrameOfARequest)
 TEST_F(FrameGrabberCallback, EmptySampleIsNotAFrame)
 {
     callback.SetLayout(8, 4, true);
-    FakeSample sample(TopWhiteFrame(8, 4, true), 0);
+    FakeSample sample(TopWhiteFrame(8, 4, true));
+    sample.length = 0;
     callback.BeginRequest();
     EXPECT_EQ(callback.SampleCB(0.0, &sample), 0);
     EXPECT_EQ(callback.TakeFrame(), nullptr);

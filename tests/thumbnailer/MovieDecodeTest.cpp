@@ -40,7 +40,7 @@ constexpr Gdiplus::ARGB kBlack = 0xFF000000;
         std::string out;
         char buffer[16];
         for (auto c : colours) {
-            snprintf(buffer, sizeof(buffer), "%06x ", c & 0xFFFFFF);
+            snprintf(buffer, sizeof(buffer), "%06x ", static_cast<unsigned>(c & 0xFFFFFF));
             out += buffer;
         }
         return out;
@@ -121,9 +121,9 @@ private:
 };
 
 struct Reply {
-    uint32_t error, decodeCount, requestCount;
-    int64_t duration;
-    Positions positions;
+    uint32_t error = 0, decodeCount = 0, requestCount = 0;
+    int64_t duration = 0;
+    Positions positions = {};
     bool operator==(const Reply& o) const
     {
         return error == o.error && decodeCount == o.decodeCount && requestCount == o.requestCount;

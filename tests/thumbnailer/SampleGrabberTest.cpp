@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/media/MediaType.h"
+#include "tests/common/FakeMediaSample.h"
 #include "thumbnailer/DShowThumbnailMakerSampleGrabber.h"
 
 namespace {
@@ -30,56 +31,7 @@ AM_MEDIA_TYPE* NewVideoType(const GUID& subtype, LONG width, LONG height, ULONG 
     return type;
 }
 
-// A sample as a streaming thread hands it over: a buffer, its length, maybe a new type.
-class FakeSample : public IMediaSample {
-public:
-    FakeSample(std::vector<BYTE> bytes, AM_MEDIA_TYPE* attached = nullptr)
-        : bytes(std::move(bytes)), length(static_cast<long>(this->bytes.size())), attached(attached)
-    {
-    }
-    ~FakeSample() { DeleteMediaType(attached); }
-
-    STDMETHODIMP QueryInterface(REFIID, void** out) override
-    {
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetPointer(BYTE** out) override
-    {
-        *out = bytes.data();
-        return S_OK;
-    }
-    STDMETHODIMP_(long) GetSize() override { return static_cast<long>(bytes.size()); }
-    STDMETHODIMP GetTime(REFERENCE_TIME*, REFERENCE_TIME*) override { return VFW_E_SAMPLE_TIME_NOT_SET; }
-    STDMETHODIMP SetTime(REFERENCE_TIME*, REFERENCE_TIME*) override { return S_OK; }
-    STDMETHODIMP IsSyncPoint() override { return S_OK; }
-    STDMETHODIMP SetSyncPoint(BOOL) override { return S_OK; }
-    STDMETHODIMP IsPreroll() override { return S_FALSE; }
-    STDMETHODIMP SetPreroll(BOOL) override { return S_OK; }
-    STDMETHODIMP_(long) GetActualDataLength() override { return length; }
-    STDMETHODIMP SetActualDataLength(long value) override
-    {
-        length = value;
-        return S_OK;
-    }
-    // The caller frees the copy, as with a real sample.
-    STDMETHODIMP GetMediaType(AM_MEDIA_TYPE** out) override
-    {
-        *out = attached ? CreateMediaType(attached) : nullptr;
-        return attached ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP SetMediaType(AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
-    STDMETHODIMP IsDiscontinuity() override { return S_FALSE; }
-    STDMETHODIMP SetDiscontinuity(BOOL) override { return S_OK; }
-    STDMETHODIMP GetMediaTime(LONGLONG*, LONGLONG*) override { return VFW_E_MEDIA_TIME_NOT_SET; }
-    STDMETHODIMP SetMediaTime(LONGLONG*, LONGLONG*) override { return S_OK; }
-
-    std::vector<BYTE> bytes;
-    long length;
-    AM_MEDIA_TYPE* attached;
-};
+using FakeSample = FakeMediaSample;
 
 // A YUY2 picture of one grey level: Y = luma, U = V = 128.
 std::vector<BYTE> GreyYuy2(int stride, int height, BYTE luma)

@@ -109,7 +109,9 @@ TEST_F(StillforgeDecode, EveryMovieIsAnsweredOncePerFrameCountingDown)
             EXPECT_EQ(failed, responses[i].error) << "movie " << key << " frame " << i;
             EXPECT_EQ(10u, responses[i].positions.size());
         }
-        if (!failed) EXPECT_GT(responses[9].duration, 0) << "movie " << key;
+        if (!failed) {
+            EXPECT_GT(responses[9].duration, 0) << "movie " << key;
+        }
     }
     // The movies are answered in queue order, each finished before the next begins.
     std::vector<unsigned> order;
