@@ -2,6 +2,7 @@
 #include <shlwapi.h>
 
 #include "core/album/ItemMovieDataList.h"
+#include "core/base/ByteWriter.h"
 #include "core/base/Log.h"
 #include "core/ipc/Kiln_RequestDecodeRequest.h"
 #include "core/ipc/PipeClient.h"
@@ -25,26 +26,42 @@ void ItemMovieDataList_CL::RequestMissingThumbnails()
     request.frameWidth = kRequestFrameWidth;
     request.frameHeight = kRequestFrameHeight;
     const std::wstring pipe = GetThumbnailMakerPipeName();
+    // The request header: kind, replace flag, type, width, height and the item count.
+    constexpr size_t kHeaderBytes = 24;
+    size_t messageBytes = kHeaderBytes;
 
-    for (size_t i = 0; i < records.size(); ++i) {
-        const ItemMovieData_CL& record = records[i];
+    auto send = [&]() {
+        if (request.items.empty()) return;
+        // A lost message is made good by the next run: the strips are still missing.
+        if (FAILED(PipeClient_CL::SendOnce(pipe, request)))
+            WriteLog(AppLog, L"decode request of %u movies not delivered to %s",
+                     static_cast<unsigned>(request.items.size()), pipe.c_str());
+        request.items.clear();
+        request.replaceFlag = 0;
+        messageBytes = kHeaderBytes;
+    };
+
+    for (const ItemMovieData_CL& record : records) {
         const std::wstring strip = record.GetThumbnailPath();
-        if (record.run_decode != 0 || !PathFileExistsW(strip.c_str())) {
-            Kiln_RequestDecodeRequest_CL::DecodeItem_CL item;
-            item.decodeKey = record.decode_key;
-            item.moviePath = record.link_name;
-            item.outputPath = strip;
-            for (const auto& frame : record.favorites_frames) item.positions.push_back(frame.fav);
-            request.items.push_back(std::move(item));
+        if (record.run_decode == 0 && PathFileExistsW(strip.c_str())) continue;
+        Kiln_RequestDecodeRequest_CL::DecodeItem_CL item;
+        item.decodeKey = record.decode_key;
+        item.moviePath = record.link_name;
+        item.outputPath = strip;
+        for (const auto& frame : record.favorites_frames) item.positions.push_back(frame.fav);
+
+        // The pipe takes one frame of limited size: very long paths end a message early,
+        // so that no movie is left in a message that can never be delivered.
+        ByteWriter_CL encoded;
+        item.Save(encoded);
+        if (kHeaderBytes + encoded.GetSize() > kMaxPipePayload) {
+            WriteLog(AppLog, L"decode request of one movie too large for the pipe: %s", record.link_name.c_str());
+            continue;
         }
-        const bool last = i + 1 == records.size();
-        if (request.items.size() >= kMoviesPerRequest || (last && !request.items.empty())) {
-            // A lost message is made good by the next run: the strips are still missing.
-            if (FAILED(PipeClient_CL::SendOnce(pipe, request)))
-                WriteLog(AppLog, L"decode request of %u movies not delivered to %s",
-                         static_cast<unsigned>(request.items.size()), pipe.c_str());
-            request.items.clear();
-            request.replaceFlag = 0;
-        }
+        if (messageBytes + encoded.GetSize() > kMaxPipePayload) send();
+        request.items.push_back(std::move(item));
+        messageBytes += encoded.GetSize();
+        if (request.items.size() >= kMoviesPerRequest) send();
     }
+    send();
 }

@@ -6,6 +6,7 @@
 
 #include "core/album/ItemMovieDataList.h"
 #include "core/base/PathName.h"
+#include "core/ipc/PipeClient.h"
 #include "core/ipc/PipeServer.h"
 #include "core/ipc/StillforgeRequest.h"
 #include "tests/common/TempFolder.h"
@@ -277,6 +278,50 @@ TEST_F(ThumbnailMakerControl, RequestsMissingStripsInMessagesOfAtMost200)
         }
         EXPECT_EQ(expectedKeys.size(), next);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Two hundred movies with very long paths do not fit one pipe frame: the request is split
+// by size, and every movie still arrives, in order.
+TEST_F(ThumbnailMakerControl, LongPathsSplitARequestBySize)
+{
+    TempFolder folder;
+    const std::wstring title = UniqueTitle(L"long");
+    SetThumbnailMakerParams(title, folder.Path(), folder.Path());
+    RecordingServer server;
+    server.SetName(L"Stillforge-" + title);
+    ASSERT_EQ(0, server.Start());
+
+    ItemMovieDataList_CL list;
+    for (int i = 0; i < 200; ++i) {
+        ItemMovieData_CL record;
+        record.decode_key = 1 + i;
+        record.link_name = L"Z:\\" + std::wstring(15000, L'a') + std::to_wstring(i) + L".mp4";
+        record.ini_name = folder / (L"c" + std::to_wstring(i) + L".ini");
+        record.favorites_frames.assign(ItemMovieData_CL::kFavoritesFrameCount, FavoritesFrameEntry());
+        list.records.push_back(record);
+    }
+    list.RequestMissingThumbnails();
+    auto messages = server.WaitFor(2);
+    ASSERT_EQ(2u, messages.size());
+    uint32_t next = 1;
+    for (size_t m = 0; m < messages.size(); ++m) {
+        const Bytes& bytes = messages[m];
+        EXPECT_LE(bytes.size(), kMaxPipePayload);
+        EXPECT_EQ(m == 0 ? 1u : 0u, U32At(bytes, 4));
+        ItemCursor cursor{bytes, 24};
+        for (uint32_t k = 0; k < U32At(bytes, 20); ++k, ++next) {
+            EXPECT_EQ(next, cursor.U32());
+            cursor.Str();
+            cursor.Str();
+            uint32_t positions = cursor.U32();
+            for (uint32_t p = 0; p < positions; ++p) cursor.I64();
+        }
+    }
+    EXPECT_EQ(201u, next);
 }
 
 }  // namespace
