@@ -315,20 +315,26 @@ HRESULT DShowSampleRenderer::Receive(IMediaSample* sample)
     // A preroll sample only leads up to the wanted position; it is not a frame to show.
     if (sample->IsPreroll() == S_OK) return S_OK;
 
+    uint32_t flushesBefore = 0;
     {
         StateLock_CL lock(this);
         if (state == State_Running) {
             // Without a reference clock there is nothing to wait for.
             return DoRenderSample(sample);
         }
-        ready = true;
-        WakeWaiters();
+        flushesBefore = flushCount;
     }
     OnReceiveFirstSample(sample);
 
+    // The pause is complete only once the frame has been handed over: a caller that waits
+    // for the paused state and then seeks must not receive this frame as the seek's.
+    StateLock_CL lock(this);
+    if (state == State_Paused && !flushing && flushCount == flushesBefore) {
+        ready = true;
+        WakeWaiters();
+    }
     // Paused: hold the streaming thread, so that exactly one frame comes per seek, until the
     // graph runs or stops or a seek flushes.
-    StateLock_CL lock(this);
     while (state == State_Paused && !flushing) SleepConditionVariableCS(&stateChanged, &stateLock.section, INFINITE);
     if (state == State_Running && !flushing) return DoRenderSample(sample);
     return S_OK;
@@ -354,6 +360,7 @@ HRESULT DShowSampleRenderer::BeginFlush()
 {
     StateLock_CL lock(this);
     flushing = true;
+    ++flushCount;
     endOfStream = false;
     // A paused graph is not paused again until the frame of the new position arrives.
     if (state == State_Paused) ready = false;

@@ -103,6 +103,8 @@ private:
     CONDITION_VARIABLE stateChanged;
     FILTER_STATE state = State_Stopped;
     bool flushing = false;
+    // Counts the flushes, so that a frame delivered across one is known to be stale.
+    uint32_t flushCount = 0;
     bool endOfStream = false;
     // Paused and holding a frame (or at the end of the stream): the pause has completed.
     bool ready = false;
