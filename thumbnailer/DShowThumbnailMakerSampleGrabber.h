@@ -61,16 +61,7 @@ public:
     static bool LayoutFromType(const AM_MEDIA_TYPE& type, Layout& layout);
 
 private:
-    class Guard_CL {
-    public:
-        explicit Guard_CL(CriticalSection_CL& section) : section(section) { section.Enter(); }
-        ~Guard_CL() { section.Leave(); }
-        Guard_CL(const Guard_CL&) = delete;
-        Guard_CL& operator=(const Guard_CL&) = delete;
-
-    private:
-        CriticalSection_CL& section;
-    };
+    using Guard_CL = CriticalSection_CL::Lock_CL;
 
     void Drop() { InterlockedIncrement(&dropped); }
 

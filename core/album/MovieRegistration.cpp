@@ -25,17 +25,6 @@ bool ClaimNewFile(const std::wstring& path)
     return true;
 }
 
-class DropLockGuard {
-public:
-    explicit DropLockGuard(CriticalSection_CL& lock) : lock_(lock) { lock_.Enter(); }
-    ~DropLockGuard() { lock_.Leave(); }
-    DropLockGuard(const DropLockGuard&) = delete;
-    DropLockGuard& operator=(const DropLockGuard&) = delete;
-
-private:
-    CriticalSection_CL& lock_;
-};
-
 }  // namespace
 
 void FindDropFilder_CL::OnFile(const std::wstring& folder, const WIN32_FIND_DATAW* data)
@@ -109,7 +98,7 @@ void MovieRegistration_CL::DropTargetCategory(std::wstring& category, std::wstri
 
 void MovieRegistration_CL::RegisterDroppedFiles(HDROP drop, HWND progressBar)
 {
-    DropLockGuard oneDropAtATime(dropLock_);
+    CriticalSection_CL::Lock_CL oneDropAtATime(dropLock_);
 
     // The file system is walked here on the worker; the album's lists change only on the
     // main window's thread, where the views read them.

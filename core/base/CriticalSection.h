@@ -19,6 +19,18 @@ public:
     void Enter() { EnterCriticalSection(&section); }
     void Leave() { LeaveCriticalSection(&section); }
 
+    // Holds the section for one scope.
+    class Lock_CL {
+    public:
+        explicit Lock_CL(CriticalSection_CL& owner) : owner_(owner) { owner_.Enter(); }
+        ~Lock_CL() { owner_.Leave(); }
+        Lock_CL(const Lock_CL&) = delete;
+        Lock_CL& operator=(const Lock_CL&) = delete;
+
+    private:
+        CriticalSection_CL& owner_;
+    };
+
     int initialised = 0;
     CRITICAL_SECTION section;
 };

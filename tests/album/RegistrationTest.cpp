@@ -48,7 +48,7 @@ public:
 private:
     void Row(const std::wstring& path, const std::wstring& text)
     {
-        CriticalSectionGuard guard(lock_);
+        CriticalSection_CL::Lock_CL guard(lock_);
         rows.emplace_back(path, text);
     }
     void Call(const std::wstring& what)
@@ -56,11 +56,6 @@ private:
         calls.push_back(what);
         callThreads.push_back(GetCurrentThreadId());
     }
-    struct CriticalSectionGuard {
-        explicit CriticalSectionGuard(CriticalSection_CL& l) : lock(l) { lock.Enter(); }
-        ~CriticalSectionGuard() { lock.Leave(); }
-        CriticalSection_CL& lock;
-    };
     CriticalSection_CL lock_;
 };
 
