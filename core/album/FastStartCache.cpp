@@ -171,6 +171,15 @@ HRESULT ItemMovieDataList_CL::SaveFastStart(const std::wstring& albumFolder)
     if (!file) return fail(L"CreateFile");
 
     ByteWriter_CL out;
+    // The buffer goes out in pieces of about a megabyte, and once more at the end.
+    auto writeOut = [&]() {
+        DWORD written = 0;
+        bool ok = out.GetSize() == 0 ||
+                  (WriteFile(file.get(), out.GetBytes().data(), static_cast<DWORD>(out.GetSize()), &written, nullptr) &&
+                   written == out.GetSize());
+        out.Clear();
+        return ok;
+    };
     out.WriteU32(kCacheVersion);
     out.WriteU32(static_cast<uint32_t>(records.size()));
     size_t itemSize = 0;
@@ -184,20 +193,9 @@ HRESULT ItemMovieDataList_CL::SaveFastStart(const std::wstring& albumFolder)
         // One size stands in the header for all items.
         if (item.GetSize() != itemSize) return fail(L"item size");
         out.Append(item);
-        if (out.GetSize() >= (1u << 20) || i + 1 == records.size()) {
-            DWORD written = 0;
-            if (!WriteFile(file.get(), out.GetBytes().data(), static_cast<DWORD>(out.GetSize()), &written, nullptr) ||
-                written != out.GetSize())
-                return fail(L"WriteFile");
-            out.Clear();
-        }
+        if (out.GetSize() >= (1u << 20) && !writeOut()) return fail(L"WriteFile");
     }
-    if (records.empty()) {
-        DWORD written = 0;
-        if (!WriteFile(file.get(), out.GetBytes().data(), static_cast<DWORD>(out.GetSize()), &written, nullptr) ||
-            written != out.GetSize())
-            return fail(L"WriteFile");
-    }
+    if (!writeOut()) return fail(L"WriteFile");
     if (!FlushFileBuffers(file.get())) return fail(L"FlushFileBuffers");
     file.reset();
     if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
