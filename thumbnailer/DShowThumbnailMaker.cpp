@@ -128,6 +128,7 @@ void DShowThumbnailMaker_CL::Close()
     duration = 0;
     sourceWidth = sourceHeight = 0;
     firstFramePending = false;
+    pausedFrameOnItsWay = false;
     openTick = 0;
 }
 
@@ -272,6 +273,7 @@ HRESULT DShowThumbnailMaker_CL::OpenGraph()
     movieHelper.MediaControl()->Pause();
     firstFramePending = true;
     openTick = GetTickCount64();
+    pausedFrameOnItsWay = true;
     return 0;
 }
 
@@ -376,8 +378,16 @@ Gdiplus::Bitmap* DShowThumbnailMaker_CL::DecodeFrame(int64_t position, uint32_t&
         return nullptr;
     }
 
-    grabber.Arm();
     LONGLONG target = position;
+    if (pausedFrameOnItsWay) {
+        // A pause hands a frame of its own through the grabber, and it may still be on its
+        // way; caught by the armed seek it would pass for that seek's frame. A seek returns
+        // only after the frame on its way has gone by, so one seek unwatched lets it go, and
+        // whatever the watched seek catches is of this position.
+        mediaSeeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+        pausedFrameOnItsWay = false;
+    }
+    grabber.Arm();
     mediaSeeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
     HANDLE handles[2] = {grabber.FrameEvent(), cancelEvent};
     const DWORD handleCount = cancelEvent ? 2 : 1;
@@ -400,6 +410,7 @@ Gdiplus::Bitmap* DShowThumbnailMaker_CL::DecodeFrame(int64_t position, uint32_t&
                  first ? L"first" : L"normal");
         movieHelper.MediaControl()->Stop();
         movieHelper.MediaControl()->Pause();
+        pausedFrameOnItsWay = true;
         result = kFrameTimeout;
     } else if (handleCount == 2 && waitResult == WAIT_OBJECT_0 + 1) {
         result = kFrameCancelled;

@@ -79,6 +79,7 @@ private:
     DShowThumbnailMakerSampleGrabber_CL grabber;
     HANDLE cancelEvent;
     bool firstFramePending = false;
+    bool pausedFrameOnItsWay = false;
     ULONGLONG openTick = 0;
     bool stickyLocal = false;
     MediaFoundationFrameReader_CL mfReader;

@@ -49,6 +49,8 @@ protected:
     }
     void TearDown() override
     {
+        // What the grabber logged tells a slow machine's time-out from a wrong frame.
+        if (HasFailure()) wprintf(L"---- kiln_log.txt\n%ls\n", KilnLogText().c_str());
         CoUninitialize();
         InitStillforgeGlobals(L"", L"");
     }
