@@ -111,10 +111,15 @@ STDMETHODIMP DShowSampleRenderer::Stop()
 STDMETHODIMP DShowSampleRenderer::Pause()
 {
     StateLock_CL lock(this);
-    if (state == State_Stopped) endOfStream = false;
-    // Without a connection nothing will come to complete the pause, so it is complete now.
-    ready = endOfStream || !pin->IsConnected();
-    state = State_Paused;
+    // Paused again (a graph told to run pauses its filters first and is paused once more
+    // before it runs them): the frame already held keeps the pause complete, and no other
+    // would come to complete it until a seek or a run.
+    if (state != State_Paused) {
+        if (state == State_Stopped) endOfStream = false;
+        // Without a connection nothing will come to complete the pause, so it is complete now.
+        ready = endOfStream || !pin->IsConnected();
+        state = State_Paused;
+    }
     WakeWaiters();
     return ready ? S_OK : S_FALSE;
 }

@@ -1,7 +1,11 @@
 #include "MediaTestSupport.h"
 
+#include <thread>
 #include <vector>
 
+#include "tests/common/FakeMediaSample.h"
+
+#include "core/media/DShowMovieHelper.h"
 #include "core/media/DShowSampleRenderer.h"
 #include "core/media/MediaType.h"
 
@@ -232,6 +236,81 @@ TEST(SampleRenderer, UnconnectedPauseCompletesAtOnce)
     EXPECT_EQ(holder.renderer->GetState(0, &state), S_OK);
     EXPECT_EQ(state, State_Paused);
     EXPECT_EQ(holder.renderer->Stop(), S_OK);
+}
+
+// An upstream output pin that only says which way it faces, enough to connect to.
+class FakeOutputPin : public IPin {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
+    {
+        if (iid != IID_IUnknown && iid != IID_IPin) {
+            *out = nullptr;
+            return E_NOINTERFACE;
+        }
+        *out = static_cast<IPin*>(this);
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+    STDMETHODIMP ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+    STDMETHODIMP Disconnect() override { return E_NOTIMPL; }
+    STDMETHODIMP ConnectedTo(IPin**) override { return E_NOTIMPL; }
+    STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryPinInfo(PIN_INFO*) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryDirection(PIN_DIRECTION* direction) override
+    {
+        *direction = PINDIR_OUTPUT;
+        return S_OK;
+    }
+    STDMETHODIMP QueryId(LPWSTR*) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumMediaTypes(IEnumMediaTypes**) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP EndOfStream() override { return E_NOTIMPL; }
+    STDMETHODIMP BeginFlush() override { return E_NOTIMPL; }
+    STDMETHODIMP EndFlush() override { return E_NOTIMPL; }
+    STDMETHODIMP NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return E_NOTIMPL; }
+};
+
+// A graph that was told to run pauses its filters first and runs them once the pause is
+// complete; paused again before that, the renderer already holds its frame, and no other
+// comes until a seek or a run.
+TEST(SampleRenderer, PausingAgainKeepsThePauseCompleteWithTheFrameItHolds)
+{
+    RendererHolder holder;
+    std::vector<BYTE> block;
+    AM_MEDIA_TYPE type = MakeType(FORMAT_VideoInfo2, MEDIASUBTYPE_YUY2, block, sizeof(VIDEOINFOHEADER2), true);
+    auto* header = reinterpret_cast<VIDEOINFOHEADER2*>(block.data());
+    header->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    header->bmiHeader.biWidth = 4;
+    header->bmiHeader.biHeight = 2;
+    header->bmiHeader.biBitCount = 16;
+    ComPtr<IPin> input;
+    input = AdoptCom(GetFirstPin(holder.renderer, PINDIR_INPUT));
+    ASSERT_NE(input, nullptr);
+    FakeOutputPin upstream;
+    ASSERT_EQ(input->ReceiveConnection(&upstream, &type), S_OK);
+    ComPtr<IMemInputPin> memInput;
+    ASSERT_EQ(input->QueryInterface(IID_PPV_ARGS(&memInput)), S_OK);
+
+    EXPECT_EQ(holder.renderer->Pause(), S_FALSE);
+    FILTER_STATE state = State_Stopped;
+    EXPECT_EQ(holder.renderer->GetState(0, &state), VFW_S_STATE_INTERMEDIATE);
+
+    FakeMediaSample sample(std::vector<BYTE>(4 * 2 * 2, 0x80));
+    HRESULT received = E_FAIL;
+    std::thread streaming([&] { received = memInput->Receive(&sample); });
+    EXPECT_EQ(holder.renderer->GetState(5000, &state), S_OK);
+
+    EXPECT_EQ(holder.renderer->Pause(), S_OK);
+    EXPECT_EQ(holder.renderer->GetState(0, &state), S_OK);
+    EXPECT_EQ(state, State_Paused);
+
+    EXPECT_EQ(holder.renderer->Stop(), S_OK);
+    streaming.join();
+    EXPECT_EQ(received, S_OK);
+    EXPECT_EQ(input->Disconnect(), S_OK);
 }
 
 }  // namespace
