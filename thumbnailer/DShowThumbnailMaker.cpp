@@ -339,6 +339,18 @@ Gdiplus::Bitmap* DShowThumbnailMaker_CL::StickyFrame(int64_t position, int64_t m
     return nullptr;
 }
 
+bool DShowThumbnailMaker_CL::WaitForPausedFrame()
+{
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        OAFilterState state = State_Stopped;
+        const HRESULT hr = movieHelper.MediaControl()->GetState(20, &state);
+        if (hr != VFW_S_STATE_INTERMEDIATE) return hr == S_OK;
+        if (cancelEvent && WaitForSingleObject(cancelEvent, 0) == WAIT_OBJECT_0) return false;
+        if (GetTickCount64() - start >= kPausedFrameWaitMs) return false;
+    }
+}
+
 Gdiplus::Bitmap* DShowThumbnailMaker_CL::DecodeFrame(int64_t position, uint32_t& result)
 {
     // The previous frame goes now, whichever route made it.
@@ -362,14 +374,13 @@ Gdiplus::Bitmap* DShowThumbnailMaker_CL::DecodeFrame(int64_t position, uint32_t&
 
     // The first frame's wait counts from the end of the open, so that a slow open eats into it.
     const bool first = firstFramePending;
-    DWORD waitMs = static_cast<DWORD>(frameTimeout);
-    if (first) {
-        waitMs = static_cast<DWORD>(firstTimeout);
-        if (openTick != 0) {
-            const ULONGLONG elapsed = GetTickCount64() - openTick;
-            waitMs = elapsed >= static_cast<ULONGLONG>(firstTimeout) ? 0 : static_cast<DWORD>(firstTimeout - elapsed);
-        }
-    }
+    auto frameWaitMs = [&]() -> DWORD {
+        if (!first) return static_cast<DWORD>(frameTimeout);
+        if (openTick == 0) return static_cast<DWORD>(firstTimeout);
+        const ULONGLONG elapsed = GetTickCount64() - openTick;
+        return elapsed >= static_cast<ULONGLONG>(firstTimeout) ? 0 : static_cast<DWORD>(firstTimeout - elapsed);
+    };
+    DWORD waitMs = frameWaitMs();
 
     if (!mediaSeeking) {
         result = kFrameFailed;
@@ -381,11 +392,17 @@ Gdiplus::Bitmap* DShowThumbnailMaker_CL::DecodeFrame(int64_t position, uint32_t&
     LONGLONG target = position;
     if (pausedFrameOnItsWay) {
         // A pause hands a frame of its own through the grabber, and it may still be on its
-        // way; caught by the armed seek it would pass for that seek's frame. A seek returns
-        // only after the frame on its way has gone by, so one seek unwatched lets it go, and
-        // whatever the watched seek catches is of this position.
-        mediaSeeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+        // way; caught by the armed seek it would pass for that seek's frame. The pause is
+        // complete once that frame has gone by. When it does not complete soon, a seek left
+        // unwatched lets the frame go instead (a seek returns only after the frame on its way
+        // has passed), at the price of decoding up to this position twice.
+        if (!WaitForPausedFrame()) {
+            WriteLog(KilnLog, L"[LOG_LINE] (decode-route) pause-incomplete seek-unwatched frame=%lld file(%s)", position,
+                     path);
+            mediaSeeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+        }
         pausedFrameOnItsWay = false;
+        waitMs = frameWaitMs();
     }
     grabber.Arm();
     mediaSeeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);

@@ -59,6 +59,10 @@ public:
 
 private:
     HRESULT OpenGraph();
+    // Whether the last pause completed, that is its frame went through the grabber, within
+    // kPausedFrameWaitMs; false at once on a cancel.
+    bool WaitForPausedFrame();
+    static constexpr ULONGLONG kPausedFrameWaitMs = 2000;
     // Leaves the graph's audio streams unconnected at the splitter (see the .cpp for why).
     void DetachAudioStreams();
     void ReadSourceSize(const AM_MEDIA_TYPE& connected);
