@@ -1,6 +1,8 @@
-# Cross build for 32-bit Windows with the MinGW-w64 posix-thread compilers.
+# Cross build for 32-bit Windows (the release programs) with the MinGW-w64 posix-thread
+# compilers.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
+set(REELVAULT_MANIFEST_ARCH x86)
 
 set(CMAKE_C_COMPILER   i686-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
@@ -10,7 +12,3 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Tests run under Wine; CTest puts this in front of every test command.
-find_program(WINE_PROGRAM wine)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})

@@ -4,8 +4,9 @@
 # The corpus is made once in BUILD_DIR/bench-thumbnails/corpus (a few minutes: it holds
 # 30-minute clips) and kept for later runs. Figures only; nothing here is a test.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build="${BUILD_DIR:-$root/build}"
+source "$(dirname "$0")/arch.sh"
+root=$rv_root
+build=$rv_build
 bench="$build/bench-thumbnails"
 corpus="$bench/corpus"
 bash "$root/tools/build.sh" >/dev/null
@@ -58,7 +59,7 @@ movies=("${good[@]}" "${bad[@]}")
 # Stillforge: one request with every movie, as Reelvault sends after a load.
 data="$bench/data"
 rm -rf "$data" && mkdir -p "$data"
-source "$root/tools/wine-env.sh" "$build"
+source "$root/tools/wine-env.sh" "$build" "$rv_arch"
 trap wine_session_stop EXIT
 wine_session_start
 args=()
@@ -70,7 +71,7 @@ done
 count=${#movies[@]}
 echo "Stillforge: $count movies" >&2
 maker_folder="Z:${build//\//\\}\\thumbnailer"  # kilnctl takes a folder by its backslashes
-wine "$build/tests/kilnctl.exe" BenchKiln "Z:$data" start "$maker_folder" sleep 1000 \
+"$WINE" "$build/tests/kilnctl.exe" BenchKiln "Z:$data" start "$maker_folder" sleep 1000 \
      decode 1 "$count" "${args[@]}" responses $((count * 10)) 3600000 memory close 30000 \
      2>/dev/null | tr -d '\r' > "$bench/stillforge.txt"
 wine_session_stop

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Configures and builds everything (programs and tests) into BUILD_DIR (default: build).
+# Configures and builds everything (programs and tests) for one architecture into
+# BUILD_DIR/ARCH (default: build/x86_64; ARCH=i686 for the 32-bit release programs).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build="${BUILD_DIR:-$root/build}"
-bash "$root/tools/setup.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+source "$(dirname "$0")/arch.sh"
+[ "${RV_SETUP_DONE:-0}" = 1 ] || bash "$rv_root/tools/setup.sh"
+cmake -S "$rv_root" -B "$rv_build" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$rv_root/cmake/mingw-$rv_arch.cmake" \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target all "$@"
+cmake --build "$rv_build" --target all "$@"

@@ -1,10 +1,22 @@
-# Sourced by the run and test scripts: a private 32-bit Wine prefix inside the build
-# folder, never the user's own ~/.wine.
-#   source tools/wine-env.sh BUILD_DIR
-# Then `wine_session_start` before and `wine_session_stop` after the Wine programs.
+# Sourced by the run and test scripts: a private Wine prefix of the build's architecture
+# inside its build folder, never the user's own ~/.wine.
+#   source tools/wine-env.sh BUILD_DIR [x86_64|i686]
+# Then `wine_session_start` before and `wine_session_stop` after the Wine programs, each
+# started as "$WINE" PROGRAM: the loader of that architecture, never the bare `wine`
+# wrapper (which picks the 32-bit loader whenever it is installed).
 
 _rv_build=$(cd "${1:?build folder}" && pwd)
-export WINEARCH=win32
+case "${2:-x86_64}" in
+  x86_64)
+    export WINE=/usr/lib/wine/wine64
+    export WINESERVER=/usr/lib/wine/wineserver64
+    export WINEARCH=win64 ;;
+  i686)
+    export WINE=/usr/lib/wine/wine
+    export WINESERVER=/usr/lib/wine/wineserver32
+    export WINEARCH=win32 ;;
+  *) echo "wine-env.sh: unknown architecture '$2'" >&2; return 2 ;;
+esac
 export WINEPREFIX="$_rv_build/wineprefix"
 # A new prefix links Documents to $HOME: keep that inside the sandbox too.
 export HOME="$_rv_build/winehome"
@@ -37,8 +49,8 @@ _rv_init_prefix() {
   rm -rf "$WINEPREFIX"
   # No Mono prompt on the first boot. Gecko stays: its setup registers the shell
   # associations some tests rely on.
-  WINEDLLOVERRIDES="mscoree=" wineboot -i >/dev/null 2>&1
-  wineserver -w
+  WINEDLLOVERRIDES="mscoree=" "$WINE" wineboot -i >/dev/null 2>&1
+  "$WINESERVER" -w
 
   # Documents as a real folder, so the program's data never lands in $HOME itself.
   local user_dir
@@ -63,8 +75,8 @@ lines += ["", r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion
 lines += ['"%s"="IPAGothic"' % n for n in names]
 open(sys.argv[1], "wb").write(("\r\n".join(lines) + "\r\n").encode("utf-16"))
 PY
-  wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
-  wineserver -w
+  "$WINE" regedit /S "$("$WINE" winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
+  "$WINESERVER" -w
   touch "$WINEPREFIX/.reelvault-ready"
 }
 
@@ -75,12 +87,12 @@ wine_session_start() {
   _rv_init_prefix
   # One persistent server and a warm-up: without them every test program pays for a
   # Wine start and Wine's helpers hold the test runner's output pipe.
-  wineserver -p >/dev/null 2>&1
-  wine cmd /c exit >/dev/null 2>&1
+  "$WINESERVER" -p >/dev/null 2>&1
+  "$WINE" cmd /c exit >/dev/null 2>&1
 }
 
 wine_session_stop() {
-  wineserver -k >/dev/null 2>&1 || true
+  "$WINESERVER" -k >/dev/null 2>&1 || true
   local pid
   for pid in "${_rv_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   _rv_pids=()
