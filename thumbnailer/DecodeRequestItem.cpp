@@ -14,6 +14,16 @@ DecodeRequestItem_CL::DecodeRequestItem_CL(const Kiln_RequestDecodeRequest_CL& r
 }
 
 // The file order differs from the member order; stored files depend on it.
+// The queue file and WM_COPYDATA carry these bytes from either build.
+static_assert(DecodeRequestItem_CL::kMinBytes ==
+                  sizeof(DecodeRequestItem_CL::request_id) + sizeof(DecodeRequestItem_CL::decode_count) +
+                      sizeof(DecodeRequestItem_CL::errorFlag) + sizeof(DecodeRequestItem_CL::request_count) +
+                      StringBytes(0) + sizeof(DecodeRequestItem_CL::tag) + sizeof(DecodeRequestItem_CL::duration) +
+                      2 * StringBytes(0) + sizeof(DecodeRequestItem_CL::imageType) +
+                      sizeof(DecodeRequestItem_CL::frameWidth) + sizeof(DecodeRequestItem_CL::frameHeight) +
+                      kU32Bytes,
+              "empty queue item");
+
 HRESULT DecodeRequestItem_CL::Save(ByteWriter_CL& out) const
 {
     out.WriteU32(request_id);

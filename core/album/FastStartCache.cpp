@@ -29,6 +29,17 @@ constexpr uint32_t kFrameSize = 74;
 constexpr uint32_t kMaxItemSize = kItemFixedSize + kRangeSize * ItemMovieData_CL::kSkipFrameCount +
                                   kFrameSize * ItemMovieData_CL::kFavoritesFrameCount;
 
+// Pinned so that the 32-bit and the 64-bit programs read each other's caches.
+static_assert(kItemFixedSize == kU32Bytes + 3 * FixedStringBytes(kPathWidth) + kI64Bytes + 2 * kU32Bytes +
+                                    2 * FixedStringBytes(kCategoryWidth) + FixedStringBytes(kNoteWidth) +
+                                    2 * kU32Bytes + 2 * kI64Bytes + kU32Bytes + kU32Bytes + kU32Bytes +
+                                    kU32Bytes + 2 * kI64Bytes + kTagSlots * FixedStringBytes(kTagWidth) +
+                                    FixedStringBytes(kTagWidth),
+              "cache item without ranges and frames");
+static_assert(kRangeSize == 2 * kI64Bytes && kFrameSize == FixedStringBytes(kCategoryWidth) + kI64Bytes,
+              "cache skip range and frame");
+static_assert(kMaxItemSize == 7342, "largest cache item");
+
 std::wstring CacheFilePath(const std::wstring& albumFolder)
 {
     return albumFolder + L"\\LastAlbumInfo.dat";

@@ -48,8 +48,8 @@ void PlaydeckFindIniFile_CL::OnFile(const std::wstring& folder, const WIN32_FIND
 std::wstring PlaydeckItemUpdatePath(const void* data, size_t size)
 {
     if (!data || size != kPlaydeckItemUpdateSize) return std::wstring();
-    const uint8_t* bytes = static_cast<const uint8_t*>(data) + 8;
-    constexpr size_t kMaxUnits = 260;
+    const uint8_t* bytes = static_cast<const uint8_t*>(data) + offsetof(PlaydeckItemUpdate, path);
+    constexpr size_t kMaxUnits = sizeof(PlaydeckItemUpdate::path) / sizeof(PlaydeckItemUpdate::path[0]);
     std::wstring path;
     for (size_t i = 0; i < kMaxUnits; ++i) {
         wchar_t unit = static_cast<wchar_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));

@@ -2,15 +2,24 @@
 // Keeping a movie record in step with the sibling player's own per-movie ini files.
 #include <windows.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "core/album/ItemMovieData.h"
 #include "core/base/FindFile.h"
 #include "core/base/Inifile.h"
 
-// The tag and size of the sibling player's WM_COPYDATA item update.
+// The tag and size of the sibling player's WM_COPYDATA item update: two 32-bit fields,
+// then the movie path in 260 UTF-16 units, whatever the bitness of either program.
 constexpr ULONG_PTR kPlaydeckItemUpdateTag = 0x52564C54;  // "RVLT"
 constexpr DWORD kPlaydeckItemUpdateSize = 528;
+struct PlaydeckItemUpdate {
+    uint32_t header[2];
+    uint16_t path[260];
+};
+static_assert(sizeof(PlaydeckItemUpdate) == kPlaydeckItemUpdateSize && offsetof(PlaydeckItemUpdate, path) == 8,
+              "the sibling player's item update record");
 
 // Merges the player's play count, last play time and rating into the record and writes
 // the record's contents ini. Star mode 1 first gives the player this record's rating.

@@ -5,6 +5,12 @@
 #include <string>
 #include <vector>
 
+// Bytes each write adds, for the record sizes that files and messages pin.
+constexpr size_t kU32Bytes = 4;
+constexpr size_t kI64Bytes = 8;
+constexpr size_t StringBytes(size_t units) { return kU32Bytes + 2 * (units + 1); }
+constexpr size_t FixedStringBytes(size_t width) { return 2 * (width + 1); }
+
 class ByteWriter_CL {
 public:
     void WriteU32(uint32_t value);

@@ -2,6 +2,16 @@
 
 #include <new>
 
+// The request's header before its items, and an item with both strings and the position
+// list empty: the same bytes from the 32-bit and the 64-bit programs.
+static_assert(sizeof(Kiln_RequestDecodeRequest_CL::kind) + sizeof(Kiln_RequestDecodeRequest_CL::replaceFlag) +
+                  sizeof(Kiln_RequestDecodeRequest_CL::imageType) + sizeof(Kiln_RequestDecodeRequest_CL::frameWidth) +
+                  sizeof(Kiln_RequestDecodeRequest_CL::frameHeight) + kU32Bytes ==
+              24, "decode request header");
+static_assert(Kiln_RequestDecodeRequest_CL::DecodeItem_CL::kMinBytes ==
+                  sizeof(Kiln_RequestDecodeRequest_CL::DecodeItem_CL::decodeKey) + 2 * StringBytes(0) + kU32Bytes,
+              "empty decode item");
+
 HRESULT Kiln_RequestDecodeRequest_CL::DecodeItem_CL::Save(ByteWriter_CL& out) const
 {
     out.WriteU32(decodeKey);

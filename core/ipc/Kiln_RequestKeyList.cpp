@@ -1,5 +1,9 @@
 #include "core/ipc/Kiln_RequestKeyList.h"
 
+static_assert(sizeof(Kiln_RequestKeyList_CL::kind) == kU32Bytes &&
+                  sizeof(Kiln_RequestKeyList_CL::keys[0]) == kU32Bytes,
+              "key list request: u32 kind, u32 keys");
+
 HRESULT Kiln_RequestKeyList_CL::Save(ByteWriter_CL& out) const
 {
     out.WriteU32(kind);

@@ -1,5 +1,11 @@
 #include "core/ipc/Kiln_ResponseDecode.h"
 
+// Everything before the position list, pinned so that both builds send the same bytes.
+static_assert(sizeof(Kiln_ResponseDecode_CL::kind) + sizeof(Kiln_ResponseDecode_CL::request_id) +
+                  sizeof(Kiln_ResponseDecode_CL::errorFlag) + sizeof(Kiln_ResponseDecode_CL::decode_count) +
+                  sizeof(Kiln_ResponseDecode_CL::request_count) + sizeof(Kiln_ResponseDecode_CL::duration) ==
+              28, "decode response header");
+
 HRESULT Kiln_ResponseDecode_CL::Save(ByteWriter_CL& out) const
 {
     out.WriteU32(kind);
