@@ -128,23 +128,26 @@ int ItemMovieData_CL::ReadCacheItem(ByteReader_CL& in, const std::wstring& dataR
         !in.ReadI64(play_date_time) || !in.ReadI64(add_date) || !in.ReadU32(decodo_err))
         return kShort;
 
+    // Any number of ranges and frames is taken as long as the item's size says so (the
+    // caller compares it with the header's); a record keeps the first ones it has room for.
     uint32_t rangeCount = 0;
-    if (!in.ReadU32(rangeCount) || rangeCount > static_cast<uint32_t>(kSkipFrameCount)) return kShort;
-    skip_frames.assign(rangeCount, SkipFrameEntry());
-    for (auto& range : skip_frames)
+    if (!in.ReadCount(rangeCount, kRangeSize)) return kShort;
+    skip_frames.clear();
+    for (uint32_t i = 0; i < rangeCount; ++i) {
+        SkipFrameEntry range;
         if (!in.ReadI64(range.beg) || !in.ReadI64(range.end)) return kShort;
+        if (i < static_cast<uint32_t>(kSkipFrameCount)) skip_frames.push_back(range);
+    }
 
     uint32_t frameCount = 0;
-    if (!in.ReadU32(frameCount) || frameCount > static_cast<uint32_t>(kFavoritesFrameCount)) return kShort;
+    if (!in.ReadCount(frameCount, kFrameSize)) return kShort;
     favorites_frames.assign(kFavoritesFrameCount, FavoritesFrameEntry());
-    for (uint32_t i = 0; i < kFavoritesFrameCount; ++i) {
-        FavoritesFrameEntry& frame = favorites_frames[i];
-        if (i >= frameCount) {
-            // Frames the cache does not hold come back unnamed at position 0.
-            frame.fav = 0;
-            continue;
-        }
+    // Frames the cache does not hold come back unnamed at position 0.
+    for (auto& frame : favorites_frames) frame.fav = 0;
+    for (uint32_t i = 0; i < frameCount; ++i) {
+        FavoritesFrameEntry frame;
         if (!in.ReadFixedString(frame.fav_name, kCategoryWidth) || !in.ReadI64(frame.fav)) return kShort;
+        if (i < static_cast<uint32_t>(kFavoritesFrameCount)) favorites_frames[i] = frame;
     }
 
     if (!in.ReadU32(file_unchecked) || !in.ReadI64(file_size) || !in.ReadI64(file_time)) return kShort;

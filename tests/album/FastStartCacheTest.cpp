@@ -168,6 +168,32 @@ TEST_F(CacheLoadTest, FramesMissingFromTheCacheComeBackAtZero)
     EXPECT_EQ(list.records[0].favorites_frames[3].fav_name, L"");
 }
 
+// Any split of an item's size between skip ranges and frames loads: 43 ranges and 2 frames
+// fill exactly the bytes of 6 ranges and 10 frames.
+TEST_F(CacheLoadTest, ItemOfAnotherRangeAndFrameSplitLoads)
+{
+    ItemMovieDataList_CL list;
+    list.records = GoldenRecords();
+    list.records.resize(1);
+    list.records[0].ini_name = ContentsPath(17, 3);
+    list.records[0].skip_frames.clear();
+    for (int i = 0; i < 43; ++i) list.records[0].skip_frames.push_back({i, i + 1});
+    list.records[0].favorites_frames.resize(2);
+    ASSERT_EQ(list.SaveFastStart(album_), 0);
+    std::vector<uint8_t> bytes = ReadFileBytes(album_ + L"\\LastAlbumInfo.dat");
+    ASSERT_EQ(bytes.size(), 12u + 7342u);
+
+    ASSERT_EQ(list.LoadFastStart(album_), 0);
+    ASSERT_EQ(list.records.size(), 1u);
+    const ItemMovieData_CL& record = list.records[0];
+    ASSERT_EQ(record.skip_frames.size(), static_cast<size_t>(ItemMovieData_CL::kSkipFrameCount));
+    EXPECT_EQ(record.skip_frames[5].beg, 5);
+    EXPECT_EQ(record.favorites_frames[1].fav_name, L"f1");
+    EXPECT_EQ(record.favorites_frames[2].fav, 0);
+    EXPECT_EQ(record.tags, GoldenRecords()[0].tags);
+    EXPECT_EQ(record.movie_player_name, L"MPC");
+}
+
 void PutU32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value)
 {
     for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
