@@ -38,27 +38,36 @@ UINT Inifile_CL::ReadInt(const wchar_t* section, const wchar_t* key, int default
     return GetPrivateProfileIntW(section, key, defaultValue, path_.c_str());
 }
 
-namespace {
-
-// At most eight hexadecimal digits from `text`; 0 when it starts with none.
-uint32_t ParseHexPart(const std::wstring& text, size_t start)
+std::wstring Inifile_CL::ReadLongString(const wchar_t* section, const wchar_t* key) const
 {
-    if (start >= text.size()) return 0;
-    wchar_t part[14] = {};
-    text.copy(part, 8, start);
-    return static_cast<uint32_t>(wcstoul(part, nullptr, 16));
+    if (path_.empty()) return std::wstring();
+    // The profile functions report a cut value by returning size - 1; grow until it fits.
+    for (DWORD size = 4096; size <= 0x1000000; size *= 4) {
+        std::vector<wchar_t> buffer(size);
+        DWORD length = GetPrivateProfileStringW(section, key, L"", buffer.data(), size, path_.c_str());
+        if (length + 1 < size) return std::wstring(buffer.data(), length);
+    }
+    return std::wstring();
 }
 
-}  // namespace
-
-int64_t Inifile_CL::ReadHex64(int64_t defaultValue, const wchar_t* section, const wchar_t* key) const
+std::vector<std::wstring> Inifile_CL::ReadKeyNames(const wchar_t* section) const
 {
-    std::wstring value = ReadString(section, key, L"");
-    if (value.empty()) return defaultValue;
-    // The separator at index 8 is not checked; a value without a low part reads it as 0.
-    uint64_t high = ParseHexPart(value, 0);
-    uint64_t low = ParseHexPart(value, 9);
-    return static_cast<int64_t>((high << 32) | low);
+    std::vector<std::wstring> names;
+    if (path_.empty()) return names;
+    // A null key lists the names, each ended by a 0 unit; a list that does not fit comes
+    // back as size - 2.
+    for (DWORD size = 4096; size <= 0x4000000; size *= 4) {
+        std::vector<wchar_t> buffer(size);
+        DWORD length = GetPrivateProfileStringW(section, nullptr, L"", buffer.data(), size, path_.c_str());
+        if (length + 2 >= size) continue;
+        for (size_t at = 0; at < length && buffer[at];) {
+            std::wstring name(buffer.data() + at);
+            at += name.size() + 1;
+            names.push_back(std::move(name));
+        }
+        return names;
+    }
+    return names;
 }
 
 void Inifile_CL::WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value) const
@@ -67,21 +76,31 @@ void Inifile_CL::WriteString(const wchar_t* section, const wchar_t* key, const s
     WritePrivateProfileStringW(section, key, value.c_str(), path_.c_str());
 }
 
+std::wstring FormatIniInt(int value)
+{
+    wchar_t text[32];
+    _snwprintf(text, 32, L"%d", value);
+    text[31] = L'\0';
+    return text;
+}
+
+std::wstring FormatIniHex64(int64_t value)
+{
+    uint64_t bits = static_cast<uint64_t>(value);
+    wchar_t text[32];
+    _snwprintf(text, 32, L"%08x:%08x", static_cast<unsigned>(bits >> 32), static_cast<unsigned>(bits & 0xFFFFFFFF));
+    text[31] = L'\0';
+    return text;
+}
+
 void Inifile_CL::WriteInt(int value, const wchar_t* section, const wchar_t* key) const
 {
-    wchar_t text[256];
-    _snwprintf(text, 256, L"%d", value);
-    text[255] = L'\0';
-    WriteString(section, key, text);
+    WriteString(section, key, FormatIniInt(value));
 }
 
 void Inifile_CL::WriteHex64(int64_t value, const wchar_t* section, const wchar_t* key) const
 {
-    uint64_t bits = static_cast<uint64_t>(value);
-    wchar_t text[256];
-    _snwprintf(text, 256, L"%08x:%08x", static_cast<unsigned>(bits >> 32), static_cast<unsigned>(bits & 0xFFFFFFFF));
-    text[255] = L'\0';
-    WriteString(section, key, text);
+    WriteString(section, key, FormatIniHex64(value));
 }
 
 void Inifile_CL::WriteStruct(const wchar_t* section, const wchar_t* key, const void* data, UINT size) const

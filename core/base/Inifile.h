@@ -6,25 +6,30 @@
 #include <string>
 #include <vector>
 
+#include "core/base/IniReader.h"
+
+// The value texts of WriteInt ("%d") and WriteHex64 ("%08x:%08x", high part first).
+std::wstring FormatIniInt(int value);
+std::wstring FormatIniHex64(int64_t value);
+
 // Creates `path` as the two bytes FF FE when it does not exist, so that the profile
 // functions store Unicode in it. An existing file is left as it is.
 void CreateUnicodeIniFile(const std::wstring& path);
 
-class Inifile_CL {
+class Inifile_CL : public IniReader_IF {
 public:
     Inifile_CL() = default;
     explicit Inifile_CL(const std::wstring& path) : path_(path) {}
-    virtual ~Inifile_CL() = default;
 
     // Creates the file as Unicode when missing, then binds to it.
     void SetPath(const std::wstring& path);
     const std::wstring& GetPath() const { return path_; }
 
     // An empty path makes every read give its default and every write do nothing.
-    std::wstring ReadString(const wchar_t* section, const wchar_t* key, const wchar_t* defaultValue) const;
-    UINT ReadInt(const wchar_t* section, const wchar_t* key, int defaultValue) const;
-    // "%08x:%08x", high part first.
-    int64_t ReadHex64(int64_t defaultValue, const wchar_t* section, const wchar_t* key) const;
+    std::wstring ReadString(const wchar_t* section, const wchar_t* key, const wchar_t* defaultValue) const override;
+    UINT ReadInt(const wchar_t* section, const wchar_t* key, int defaultValue) const override;
+    std::wstring ReadLongString(const wchar_t* section, const wchar_t* key) const override;
+    std::vector<std::wstring> ReadKeyNames(const wchar_t* section) const override;
     RECT ReadWindowRect(const wchar_t* section, const wchar_t* key, const RECT& defaultRect) const;
 
     void WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value) const;

@@ -1,5 +1,6 @@
 #include "tests/common/TempFolder.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "core/base/UniqueHandle.h"
@@ -86,4 +87,20 @@ std::wstring ReadUtf16File(const std::wstring& path)
     std::wstring text;
     for (size_t i = 2; i + 1 < bytes.size(); i += 2) text.push_back(static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8)));
     return text;
+}
+
+std::vector<uint8_t> SubstituteUtf16(const std::vector<uint8_t>& bytes, const std::wstring& what, const std::wstring& with)
+{
+    std::vector<uint8_t> from = Utf16Bytes(what);
+    std::vector<uint8_t> to = Utf16Bytes(with);
+    std::vector<uint8_t> out;
+    for (size_t i = 0; i < bytes.size();) {
+        if (!from.empty() && i + from.size() <= bytes.size() && std::equal(from.begin(), from.end(), bytes.begin() + i)) {
+            out.insert(out.end(), to.begin(), to.end());
+            i += from.size();
+        } else {
+            out.push_back(bytes[i++]);
+        }
+    }
+    return out;
 }

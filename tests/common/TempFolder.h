@@ -29,3 +29,5 @@ bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes)
 std::vector<uint8_t> Utf16Bytes(const std::wstring& text);
 // The file read as UTF-16LE after its FF FE mark; empty when the mark is missing.
 std::wstring ReadUtf16File(const std::wstring& path);
+// `bytes` (UTF-16LE) with every occurrence of `what` replaced by `with`.
+std::vector<uint8_t> SubstituteUtf16(const std::vector<uint8_t>& bytes, const std::wstring& what, const std::wstring& with);
