@@ -91,7 +91,7 @@ void AlbumData_CL::LoadTagHistory()
 {
     tag_history.clear();
     const Inifile_CL& ini = owner_->album_ini;
-    int32_t count = BoundedListCount(static_cast<int32_t>(ini.ReadInt(kTagHistory, L"count", 0)));
+    int32_t count = StoredListLength(ini, kTagHistory, static_cast<int32_t>(ini.ReadInt(kTagHistory, L"count", 0)));
     for (int32_t i = 0; i < count; ++i) {
         std::wstring tag = ini.ReadString(kTagHistory, TagHistoryKey(i).c_str(), L"");
         if (!tag.empty()) tag_history.push_back(tag);

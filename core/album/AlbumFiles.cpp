@@ -99,18 +99,6 @@ std::wstring DecodeLineBreaks(const std::wstring& text)
     return decoded;
 }
 
-std::wstring ReadLongIniString(const Inifile_CL& ini, const wchar_t* section, const wchar_t* key)
-{
-    if (ini.GetPath().empty()) return std::wstring();
-    // The profile functions report a cut value by returning size - 1; grow until it fits.
-    for (DWORD size = 4096; size <= 0x1000000; size *= 4) {
-        std::vector<wchar_t> buffer(size);
-        DWORD length = GetPrivateProfileStringW(section, key, L"", buffer.data(), size, ini.GetPath().c_str());
-        if (length + 1 < size) return std::wstring(buffer.data(), length);
-    }
-    return std::wstring();
-}
-
 std::wstring NumberedKey(const wchar_t* format, int32_t number)
 {
     wchar_t key[64];
@@ -123,4 +111,22 @@ int32_t BoundedListCount(int32_t storedCount)
 {
     if (storedCount <= 0) return 0;
     return storedCount > kMaxStoredListCount ? kMaxStoredListCount : storedCount;
+}
+
+int32_t StoredListLength(const IniReader_IF& ini, const wchar_t* section, int32_t storedCount)
+{
+    int32_t bound = BoundedListCount(storedCount);
+    if (bound == 0) return 0;
+    // Any key ending in a number may be one of the list's: reading up to the highest such
+    // number never misses an entry, whatever case or padding its name was written with.
+    int32_t length = 0;
+    for (const std::wstring& name : ini.ReadKeyNames(section)) {
+        size_t digits = name.find_last_not_of(L"0123456789") + 1;
+        if (digits >= name.size()) continue;
+        size_t first = name.find_first_not_of(L'0', digits);
+        if (first != std::wstring::npos && name.size() - first > 9) continue;
+        int32_t number = first == std::wstring::npos ? 0 : static_cast<int32_t>(wcstol(name.c_str() + first, nullptr, 10));
+        if (number < bound && number >= length) length = number + 1;
+    }
+    return length;
 }

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-class Inifile_CL;
+class IniReader_IF;
 
 // A stored list count larger than this is read as this many entries: a damaged count
 // must not turn a load into billions of profile reads.
@@ -35,11 +35,13 @@ std::wstring EncodeLineBreaks(const std::wstring& text);
 // ... and U+2028 becomes CR LF again when it is read.
 std::wstring DecodeLineBreaks(const std::wstring& text);
 
-// Reads a value of any length (the ini layer's reads stop at 4096 units).
-std::wstring ReadLongIniString(const Inifile_CL& ini, const wchar_t* section, const wchar_t* key);
-
 // A list key: format holds one integer conversion, e.g. L"item%04d".
 std::wstring NumberedKey(const wchar_t* format, int32_t number);
 
 // Clamps a stored count into 0 .. kMaxStoredListCount.
 int32_t BoundedListCount(int32_t storedCount);
+
+// How many numbered keys of a list with this stored count are worth reading: the count
+// clamped as above, and no further than the last numbered key the section holds, so that
+// a damaged count costs no reads of keys that are not there.
+int32_t StoredListLength(const IniReader_IF& ini, const wchar_t* section, int32_t storedCount);

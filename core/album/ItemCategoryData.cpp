@@ -23,6 +23,11 @@ void ItemCategoryData_CL::ReadIni(const std::wstring& path)
 {
     Inifile_CL ini;
     ini.SetPath(path);
+    ReadIni(path, ini);
+}
+
+void ItemCategoryData_CL::ReadIni(const std::wstring& path, const IniReader_IF& ini)
+{
     ini_name = path;
 
     category = ini.ReadString(kCategory, L"category", L"");
@@ -39,7 +44,7 @@ void ItemCategoryData_CL::ReadIni(const std::wstring& path)
     check_sub_folder = static_cast<int32_t>(ini.ReadInt(kCategory, L"check_sub_folder", 0));
 
     playlist.clear();
-    int32_t count = BoundedListCount(static_cast<int32_t>(ini.ReadInt(kPlaylist, L"item_count", 0)));
+    int32_t count = StoredListLength(ini, kPlaylist, static_cast<int32_t>(ini.ReadInt(kPlaylist, L"item_count", 0)));
     for (int32_t i = 0; i < count; ++i) {
         std::wstring entry = ini.ReadString(kPlaylist, PlaylistKey(i).c_str(), L"");
         if (!entry.empty() && FileExists(entry)) playlist.push_back(entry);

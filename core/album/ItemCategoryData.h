@@ -6,6 +6,8 @@
 
 #include "core/album/ItemBase.h"
 
+class IniReader_IF;
+
 class ItemCategoryData_CL : public ItemBase_CL {
 public:
     ItemCategoryData_CL() = default;
@@ -16,6 +18,8 @@ public:
     // Fills the record from the category file at path. Playlist entries whose file is gone
     // are left out; a file without the UTF-16LE mark is rewritten as UTF-16LE.
     void ReadIni(const std::wstring& path);
+    // The same from a reader already bound to the file (a snapshot during a bulk load).
+    void ReadIni(const std::wstring& path, const IniReader_IF& ini);
     // Writes every key to the file named by ini_name (created as UTF-16LE when missing).
     void WriteIni();
 

@@ -4,6 +4,7 @@
 
 #include "core/album/AlbumFiles.h"
 #include "core/base/FindFile.h"
+#include "core/base/IniSnapshot.h"
 #include "core/base/Inifile.h"
 
 namespace {
@@ -27,12 +28,17 @@ protected:
     void OnFile(const std::wstring& folder, const WIN32_FIND_DATAW* data) override
     {
         ItemCategoryData_CL record;
-        record.ReadIni(folder + L"\\" + data->cFileName);
+        std::wstring path = folder + L"\\" + data->cFileName;
+        if (snapshot_.Load(path))
+            record.ReadIni(path, snapshot_);
+        else
+            record.ReadIni(path);
         records_->push_back(record);
     }
 
 private:
     std::vector<ItemCategoryData_CL>* records_;
+    IniSnapshot_CL snapshot_;
 };
 
 ItemCategoryDataList_CL::ItemCategoryDataList_CL()

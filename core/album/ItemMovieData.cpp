@@ -8,6 +8,8 @@
 #include "core/album/AlbumFiles.h"
 #include "core/base/Inifile.h"
 #include "core/base/PathName.h"
+#include "core/base/ProfileText.h"
+#include "core/base/UniqueHandle.h"
 
 namespace {
 
@@ -36,7 +38,11 @@ void ItemMovieData_CL::ReadContentsIni(const std::wstring& path)
 {
     Inifile_CL ini;
     ini.SetPath(path);
+    ReadContentsIni(path, ini);
+}
 
+void ItemMovieData_CL::ReadContentsIni(const std::wstring& path, const IniReader_IF& ini)
+{
     link_hash = ini.ReadInt(kMovieInfo, L"hash", 0);
     ini_name = path;
     link_name = ini.ReadString(kMovieInfo, L"link_name", L"");
@@ -49,7 +55,7 @@ void ItemMovieData_CL::ReadContentsIni(const std::wstring& path)
 
     no_resume = ini.ReadInt(kMovieInfo, L"no_resume", 0);
     vol_offset = static_cast<int32_t>(ini.ReadInt(kMovieInfo, L"vol_offset", 0));
-    note = DecodeLineBreaks(ReadLongIniString(ini, kMovieInfo, L"note"));
+    note = DecodeLineBreaks(ini.ReadLongString(kMovieInfo, L"note"));
     decodo_err = ini.ReadInt(kMovieInfo, L"decodo_err", 0);
     play_count = ini.ReadInt(kMovieInfo, L"play_count", 0);
     star_count = ini.ReadInt(kMovieInfo, L"star_count", 0);
@@ -80,7 +86,7 @@ void ItemMovieData_CL::ReadContentsIni(const std::wstring& path)
     }
 
     tags.clear();
-    int32_t tagCount = BoundedListCount(static_cast<int32_t>(ini.ReadInt(kTagInfo, L"count", 0)));
+    int32_t tagCount = StoredListLength(ini, kTagInfo, static_cast<int32_t>(ini.ReadInt(kTagInfo, L"count", 0)));
     for (int32_t i = 0; i < tagCount; ++i) {
         std::wstring tag = ini.ReadString(kTagInfo, NumberedKey(L"item%d", i).c_str(), L"");
         if (!tag.empty()) tags.push_back(tag);
@@ -107,48 +113,78 @@ void ItemMovieData_CL::ReadContentsIni(const std::wstring& path)
     WriteContentsIni();
 }
 
+std::vector<IniEntry> ItemMovieData_CL::ContentsIniEntries()
+{
+    UpdateCategoryHash();
+    link_hash = LinkNameHash(link_name);
+
+    std::vector<IniEntry> entries = {
+        {kMovieInfo, L"hash", FormatIniInt(static_cast<int>(link_hash))},
+        {kMovieInfo, L"ini_name", ToSingleLine(ini_name)},
+        {kMovieInfo, L"link_name", ToSingleLine(link_name)},
+        {kMovieInfo, L"content_name", ToSingleLine(content_name)},
+        {kMovieInfo, L"last_play_frame", FormatIniHex64(last_play_frame)},
+        {kMovieInfo, L"no_resume", FormatIniInt(static_cast<int>(no_resume))},
+        {kMovieInfo, L"vol_offset", FormatIniInt(vol_offset)},
+        {kCategory, L"category", ToSingleLine(category)},
+        {kCategory, L"sub_category", ToSingleLine(sub_category)},
+        {kMovieInfo, L"note", EncodeLineBreaks(note)},
+        {kMovieInfo, L"play_count", FormatIniInt(static_cast<int>(play_count))},
+        {kMovieInfo, L"star_count", FormatIniInt(static_cast<int>(star_count))},
+        {kMovieInfo, L"play_date_time", FormatIniHex64(play_date_time)},
+        {kMovieInfo, L"add_date", FormatIniHex64(add_date)},
+        {kMovieInfo, L"decodo_err", FormatIniInt(static_cast<int>(decodo_err))},
+    };
+
+    entries.push_back({kSkipFrame, L"count", FormatIniInt(static_cast<int>(skip_frames.size()))});
+    for (size_t i = 0; i < skip_frames.size(); ++i) {
+        entries.push_back({kSkipFrame, NumberedKey(L"beg%02d", static_cast<int>(i)), FormatIniHex64(skip_frames[i].beg)});
+        entries.push_back({kSkipFrame, NumberedKey(L"end%02d", static_cast<int>(i)), FormatIniHex64(skip_frames[i].end)});
+    }
+
+    entries.push_back({kFavoritesFrame, L"count", FormatIniInt(static_cast<int>(favorites_frames.size()))});
+    for (size_t i = 0; i < favorites_frames.size(); ++i) {
+        entries.push_back({kFavoritesFrame, NumberedKey(L"fav_name%02d", static_cast<int>(i)),
+                           ToSingleLine(favorites_frames[i].fav_name)});
+        entries.push_back(
+            {kFavoritesFrame, NumberedKey(L"fav%02d", static_cast<int>(i)), FormatIniHex64(favorites_frames[i].fav)});
+    }
+
+    entries.push_back({kTagInfo, L"count", FormatIniInt(static_cast<int>(tags.size()))});
+    for (size_t i = 0; i < tags.size(); ++i)
+        entries.push_back({kTagInfo, NumberedKey(L"item%d", static_cast<int>(i)), ToSingleLine(tags[i])});
+
+    entries.push_back({kMovieInfo, L"movie_player_name", ToSingleLine(movie_player_name)});
+    return entries;
+}
+
 void ItemMovieData_CL::WriteContentsIni()
 {
     Inifile_CL ini;
     ini.SetPath(ini_name);
+    for (const IniEntry& entry : ContentsIniEntries()) ini.WriteString(entry.section, entry.key.c_str(), entry.value);
+}
 
-    UpdateCategoryHash();
-    link_hash = LinkNameHash(link_name);
-
-    ini.WriteInt(static_cast<int>(link_hash), kMovieInfo, L"hash");
-    ini.WriteString(kMovieInfo, L"ini_name", ToSingleLine(ini_name));
-    ini.WriteString(kMovieInfo, L"link_name", ToSingleLine(link_name));
-    ini.WriteString(kMovieInfo, L"content_name", ToSingleLine(content_name));
-    ini.WriteHex64(last_play_frame, kMovieInfo, L"last_play_frame");
-    ini.WriteInt(static_cast<int>(no_resume), kMovieInfo, L"no_resume");
-    ini.WriteInt(vol_offset, kMovieInfo, L"vol_offset");
-    ini.WriteString(kCategory, L"category", ToSingleLine(category));
-    ini.WriteString(kCategory, L"sub_category", ToSingleLine(sub_category));
-    ini.WriteString(kMovieInfo, L"note", EncodeLineBreaks(note));
-    ini.WriteInt(static_cast<int>(play_count), kMovieInfo, L"play_count");
-    ini.WriteInt(static_cast<int>(star_count), kMovieInfo, L"star_count");
-    ini.WriteHex64(play_date_time, kMovieInfo, L"play_date_time");
-    ini.WriteHex64(add_date, kMovieInfo, L"add_date");
-    ini.WriteInt(static_cast<int>(decodo_err), kMovieInfo, L"decodo_err");
-
-    ini.WriteInt(static_cast<int>(skip_frames.size()), kSkipFrame, L"count");
-    for (size_t i = 0; i < skip_frames.size(); ++i) {
-        ini.WriteHex64(skip_frames[i].beg, kSkipFrame, NumberedKey(L"beg%02d", static_cast<int>(i)).c_str());
-        ini.WriteHex64(skip_frames[i].end, kSkipFrame, NumberedKey(L"end%02d", static_cast<int>(i)).c_str());
+void ItemMovieData_CL::WriteNewContentsIni()
+{
+    std::wstring text;
+    if (FormatNewProfileFile(ContentsIniEntries(), text)) {
+        std::vector<uint8_t> bytes = {0xFF, 0xFE};
+        bytes.reserve(2 + text.size() * 2);
+        for (wchar_t unit : text) {
+            bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
+            bytes.push_back(static_cast<uint8_t>(unit >> 8));
+        }
+        UniqueHandle file(
+            CreateFileW(ini_name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            written == bytes.size())
+            return;
     }
-
-    ini.WriteInt(static_cast<int>(favorites_frames.size()), kFavoritesFrame, L"count");
-    for (size_t i = 0; i < favorites_frames.size(); ++i) {
-        ini.WriteString(kFavoritesFrame, NumberedKey(L"fav_name%02d", static_cast<int>(i)).c_str(),
-                        ToSingleLine(favorites_frames[i].fav_name));
-        ini.WriteHex64(favorites_frames[i].fav, kFavoritesFrame, NumberedKey(L"fav%02d", static_cast<int>(i)).c_str());
-    }
-
-    ini.WriteInt(static_cast<int>(tags.size()), kTagInfo, L"count");
-    for (size_t i = 0; i < tags.size(); ++i)
-        ini.WriteString(kTagInfo, NumberedKey(L"item%d", static_cast<int>(i)).c_str(), ToSingleLine(tags[i]));
-
-    ini.WriteString(kMovieInfo, L"movie_player_name", ToSingleLine(movie_player_name));
+    // Text the one-piece writer cannot vouch for, or a failed write: key by key.
+    RecreateWithUnicodeMark(ini_name);
+    WriteContentsIni();
 }
 
 std::wstring ItemMovieData_CL::GetThumbnailPath() const

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "core/album/ItemBase.h"
+#include "core/base/ProfileText.h"
 
 class ByteReader_CL;
+class IniReader_IF;
 class ByteWriter_CL;
 
 // A range carried unchanged through loads, saves and copies; -1 when absent.
@@ -31,8 +33,15 @@ public:
     // yields a record of defaults. A file without the UTF-16LE mark and without a tag
     // section is rewritten once as UTF-16LE holding every key.
     void ReadContentsIni(const std::wstring& path);
+    // The same from a reader already bound to the file (a snapshot during a bulk load).
+    void ReadContentsIni(const std::wstring& path, const IniReader_IF& ini);
     // Writes every stored key to the file named by ini_name, in the file's fixed order.
     void WriteContentsIni();
+    // For a contents ini that holds nothing yet: the same file in one write, byte for byte
+    // what WriteContentsIni would leave there.
+    void WriteNewContentsIni();
+    // The stored keys in the order they are written (refreshes the hashes first).
+    std::vector<IniEntry> ContentsIniEntries();
     // ini_name with ".jpg" in place of its extension: the movie's thumbnail strip.
     std::wstring GetThumbnailPath() const;
     // file_size and file_time from the movie file; both stay as they are when it cannot

@@ -1,6 +1,7 @@
 #include "core/album/ItemMovieDataList.h"
 
 #include "core/album/DataLoadProgress.h"
+#include "core/base/IniSnapshot.h"
 
 int ItemMovieDataList_CL::Load(std::wstring albumFolder)
 {
@@ -14,9 +15,13 @@ int ItemMovieDataList_CL::Load(std::wstring albumFolder)
     DataLoadProgress_CL* progress = g_dataLoadProgress;
     if (progress) progress->Reset(static_cast<int>(walk.paths.size()));
     records.reserve(walk.paths.size());
+    IniSnapshot_CL snapshot;
     for (const std::wstring& path : walk.paths) {
         ItemMovieData_CL record;
-        record.ReadContentsIni(path);
+        if (read_with_snapshots && snapshot.Load(path))
+            record.ReadContentsIni(path, snapshot);
+        else
+            record.ReadContentsIni(path);
         record.ini_name = path;
         AppendLoaded(record);
         if (progress) progress->StepDone();

@@ -36,6 +36,10 @@ public:
     // view: every record, in list order.
     void SelectAll(ItemMovieView_CL& view);
 
+    // Load reads each contents file once into memory and answers its reads from there;
+    // false reads every value through the profile functions (for comparisons).
+    bool read_with_snapshots = true;
+
     // Never reset by Load: keys keep growing over album switches within one run.
     uint32_t next_decode_key = 1;
     std::vector<ItemMovieData_CL> records;

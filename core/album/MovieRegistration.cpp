@@ -6,6 +6,7 @@
 #include "core/album/DataLoadProgress.h"
 #include "core/album/PlaydeckSync.h"
 #include "core/album/SaveData.h"
+#include "core/base/IniSnapshot.h"
 #include "core/base/UniqueHandle.h"
 
 namespace {
@@ -62,8 +63,14 @@ int MovieRegistration_CL::RegisterMovieFile(std::wstring path, std::wstring cate
     }
     if (iniName.empty()) return 0;
 
+    // The claimed file holds only its mark: the record starts from the defaults a read of
+    // it gives, and is written in one piece.
     ItemMovieData_CL movie;
-    movie.ReadContentsIni(iniName);
+    IniSnapshot_CL empty;
+    if (empty.Load(iniName))
+        movie.ReadContentsIni(iniName, empty);
+    else
+        movie.ReadContentsIni(iniName);
     movie.ini_name = iniName;
     movie.link_name = path;
     movie.content_name = PathName_CL::RemoveExtension(PathName_CL::GetFileName(path));
@@ -72,7 +79,7 @@ int MovieRegistration_CL::RegisterMovieFile(std::wstring path, std::wstring cate
     movie.sub_category = subCategory;
     movie.file_unchecked = 0;
     movie.run_decode = 1;
-    movie.WriteContentsIni();
+    movie.WriteNewContentsIni();
     SyncWithPlaydeck(movie, 0);
     movie.decode_key = data_.movie_list.TakeDecodeKey();
     movie.UpdateCategoryHash();
