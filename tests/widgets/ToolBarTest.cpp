@@ -463,4 +463,30 @@ TEST_F(RebarTest, HeightChangeLaysTheParentOutAgain)
     EXPECT_EQ(rebar_.HandleParentMessage(host_, WM_DRAWITEM, 0, 0), 1);
 }
 
+TEST(RebarImagesTest, BandImagesComeFromTheStripFile)
+{
+    TestHostWindow host(320, 80);
+    TempFolder folder;
+    ASSERT_TRUE(WriteStripBitmap(folder / L"bands.bmp", 4));
+    const std::wstring path = folder / L"bands.bmp";
+    for (bool withImages : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "with images " << withImages);
+        ReBer_CL rebar;
+        rebar.imagePath = withImages ? path.c_str() : nullptr;
+        rebar.imageWidth = 16;
+        ASSERT_NE(rebar.Create(0, kRebarStyle, host.Get(), GetModuleHandleW(nullptr), nullptr), nullptr);
+        REBARINFO info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = RBIM_IMAGELIST;
+        ASSERT_TRUE(SendMessageW(rebar.window, RB_GETBARINFO, 0, reinterpret_cast<LPARAM>(&info)));
+        EXPECT_EQ(info.himl, rebar.imageList.imageList);
+        EXPECT_EQ(info.himl != nullptr, withImages);
+        if (withImages) {
+            EXPECT_EQ(ImageList_GetImageCount(info.himl), 4);
+        }
+        EXPECT_EQ(reinterpret_cast<HGDIOBJ>(SendMessageW(rebar.window, WM_GETFONT, 0, 0)), GetStockObject(DEFAULT_GUI_FONT));
+        DestroyWindow(rebar.window);
+    }
+}
+
 }  // namespace
