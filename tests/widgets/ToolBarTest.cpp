@@ -23,7 +23,7 @@ constexpr DWORD kRebarStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPC
                               RBS_BANDBORDERS | CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE;
 
 // What the tool bar's button records hold, one line per button.
-struct ButtonSpec {
+struct ButtonLine {
     int command;
     BYTE style;
     BYTE state;
@@ -32,16 +32,16 @@ struct ButtonSpec {
     const wchar_t* tip;   // the record's own tooltip text; null: none
 };
 
-void AddButtons(ToolBar_CL& bar, const std::vector<ButtonSpec>& specs)
+void AddButtons(ToolBar_CL& bar, const std::vector<ButtonLine>& lines)
 {
-    for (size_t i = 0; i < specs.size(); ++i) {
+    for (size_t i = 0; i < lines.size(); ++i) {
         ToolBarButtonRecord& record = bar.records[i];
-        record.button.idCommand = specs[i].command;
-        record.button.fsStyle = specs[i].style;
-        record.button.fsState = specs[i].state;
-        record.button.iBitmap = specs[i].image;
-        record.toolTip = specs[i].tip;
-        bar.AddButton(&record, specs[i].text);
+        record.button.idCommand = lines[i].command;
+        record.button.fsStyle = lines[i].style;
+        record.button.fsState = lines[i].state;
+        record.button.iBitmap = lines[i].image;
+        record.toolTip = lines[i].tip;
+        bar.AddButton(&record, lines[i].text);
     }
 }
 
