@@ -78,10 +78,23 @@ std::wstring SaveWindowScreenshot(HWND window, const std::wstring& area, const s
     bool captured = false;
     if (bitmap && memory) {
         HGDIOBJ previous = SelectObject(memory, bitmap);
-        if (IsWindowVisible(window)) {
-            captured = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
-        } else {
-            captured = PrintWindow(window, memory, 0) != FALSE;
+        captured = PrintWindow(window, memory, 0) != FALSE;
+        RECT client = {};
+        if (IsWindowVisible(window) && GetClientRect(window, &client)) {
+            POINT origin = {0, 0};
+            ClientToScreen(window, &origin);
+            const POINT offset = {origin.x - rect.left, origin.y - rect.top};
+            // Wine leaves the frame to a window manager, and the test display has none:
+            // the frame and caption are drawn here so the title can be read.
+            if ((GetWindowLongPtrW(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
+                RECT frame = {0, 0, width, height};
+                FillRect(memory, &frame, GetSysColorBrush(COLOR_BTNFACE));
+                DrawEdge(memory, &frame, EDGE_RAISED, BF_RECT);
+                RECT caption = {offset.x, offset.x, width - offset.x, offset.y};
+                DrawCaption(window, memory, &caption, DC_ACTIVE | DC_TEXT | DC_GRADIENT);
+            }
+            captured = BitBlt(memory, offset.x, offset.y, client.right, client.bottom, screen, origin.x, origin.y,
+                              SRCCOPY) != FALSE;
         }
         GdiFlush();
         SelectObject(memory, previous);
