@@ -62,6 +62,13 @@ std::wstring SaveWindowScreenshot(HWND window, const std::wstring& area, const s
 
     // Everything painted before the capture, children included.
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    // Wine hands what was painted to the X server only from time to time, while the thread
+    // looks at its queue; messages are left where they are.
+    for (int i = 0; i < 4; ++i) {
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
 
     HDC screen = GetDC(nullptr);
     if (!screen) return std::wstring();
