@@ -198,4 +198,18 @@ TEST(EasyProgress, CancelSetsStatusAndTheDialogEndsWithTheJob)
     EXPECT_FALSE(screenshot.empty());
 }
 
+// A worker that cannot start leaves nothing to end a dialog without a close box.
+TEST(EasyProgress, AJobThatCannotStartEndsTheDialog)
+{
+    class NoThread_CL : public TestProgress_CL {
+    public:
+        NoThread_CL() : TestProgress_CL(TRUE) {}
+        DWORD Start(uint32_t, uint32_t) override { return WAIT_FAILED; }
+    };
+    NoThread_CL dialog;
+    dialog.startWorker = 1;
+    EXPECT_EQ(dialog.DoModal(TestHostWindow::TopLevel()), kProgressJobNotStarted);
+    EXPECT_EQ(dialog.jobFinished, -1);
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <climits>
 
+#include "core/base/Log.h"
 #include "ui/widgets/DialogFrame.h"
 
 EasyProgress_CL::EasyProgress_CL(const std::wstring& titleText, BOOL showCancelButton)
@@ -59,7 +60,11 @@ void EasyProgress_CL::OnInitDialog(HWND hwnd)
     progressBar = factory.GetAs<ProgressBar_CL>(factory.CreateProgressBar(hwnd, barWidth, clientHeight, 0, 0));
     SendMessageW(progressBar->hwnd, PBM_SETRANGE, 0, MAKELPARAM(0, kProgressRange));
 
-    if (startWorker) Start(0, 0);
+    // Without its job nothing would ever end a dialog that has no close box.
+    if (startWorker && Start(0, 0) == WAIT_FAILED) {
+        WriteLog(AppLog, L"progress job could not start: %s", title.c_str());
+        EndDialog(hwnd, kProgressJobNotStarted);
+    }
 }
 
 void EasyProgress_CL::AddTotal(uint64_t amount)

@@ -14,6 +14,8 @@
 
 // The bar's range: positions are done x 2000 / total.
 constexpr int kProgressRange = 2000;
+// DoModal's result when the worker could not be started (as when the dialog cannot be made).
+constexpr INT_PTR kProgressJobNotStarted = -1;
 
 // A derived dialog supplies Run (reporting with AddTotal / AddDone, stopping early when
 // status is not 0) and OnEnd, which ends the dialog with EndDialog (window, status). It must
