@@ -12,6 +12,7 @@
 #include <gdiplus.h>
 #include <qedit.h>
 
+#include <atomic>
 #include <memory>
 
 #include "core/base/CriticalSection.h"
@@ -63,7 +64,7 @@ public:
 private:
     using Guard_CL = CriticalSection_CL::Lock_CL;
 
-    void Drop() { InterlockedIncrement(&dropped); }
+    void Drop() { ++dropped; }
 
     CriticalSection_CL lock;
     bool haveLayout = false;
@@ -71,5 +72,5 @@ private:
     bool armed = false;
     std::unique_ptr<Gdiplus::Bitmap> frame;
     UniqueHandle frameEvent;
-    volatile LONG dropped = 0;
+    std::atomic<LONG> dropped{0};
 };

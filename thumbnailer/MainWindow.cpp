@@ -67,6 +67,14 @@ MainWindow_CL::~MainWindow_CL()
 
 void MainWindow_CL::Teardown()
 {
+    // The window goes first: while it exists, Reelvault finds it by its title and sends it
+    // WM_CLOSE, and any wait that pumps messages (CoUninitialize's among them) would hand
+    // that message to an object that is being taken apart.
+    if (HWND window = window_) {
+        tearingDown_ = true;
+        DestroyWindow(window);
+        UnregisterClassW(kStillforgeClassName, instanceHandle_);
+    }
     cancelEvent_.reset();
     errorImage_.reset();
     pipeServer_.Shutdown();
@@ -107,6 +115,12 @@ LRESULT CALLBACK MainWindow_CL::StaticWindowProc(HWND window, UINT message, WPAR
     }
     auto* self = reinterpret_cast<MainWindow_CL*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        // The last message of the window: nothing may reach the object through it after this.
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_ = nullptr;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
     try {
         return self->WindowProc(window, message, wParam, lParam);
     } catch (const std::exception&) {
@@ -125,7 +139,9 @@ LRESULT MainWindow_CL::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         break;
     case WM_DESTROY:
         WriteLog(SequenceLog, L"WM_DESTROY");
-        PostQuitMessage(0);
+        // Destroyed by Teardown, the loop is over already; a quit left in the thread's queue
+        // would only end the next loop that the thread runs.
+        if (!tearingDown_) PostQuitMessage(0);
         break;
     case WM_CLOSE:
         OnClose();
@@ -196,7 +212,7 @@ void MainWindow_CL::OnPipeRetry()
 
 void MainWindow_CL::BeginClose()
 {
-    InterlockedExchange(&cancel_, 1);
+    cancel_ = true;
     if (IsDecoding()) {
         SetEvent(cancelEvent_.get());
         // A grab that hangs in a codec never sees the event; the process must end anyway.
@@ -282,7 +298,7 @@ void MainWindow_CL::OnDecodeStart()
         WriteLog(DecodeListLog, L"デーコードするアイテムがなくなりました。");
         return;
     }
-    InterlockedExchange(&decoding_, 1);
+    decoding_ = true;
     KillTimer(window_, kWatchdogTimer);
     SetTimer(window_, kWatchdogTimer, GetWatchdogPeriodMs(), nullptr);
     unsigned threadId = 0;
@@ -290,7 +306,7 @@ void MainWindow_CL::OnDecodeStart()
     if (!decodeThread_) {
         // Tried again with the next request or WM_COPYDATA.
         WriteLog(KilnLog, L"[LOG_LINE]  decode thread not started: %s", GetSystemErrorText(GetLastError()).c_str());
-        InterlockedExchange(&decoding_, 0);
+        decoding_ = false;
         KillTimer(window_, kWatchdogTimer);
     }
 }
@@ -310,10 +326,10 @@ unsigned __stdcall MainWindow_CL::DecodeThreadProc(void* window)
         // The movie is still at the head: marked like a crash, the next run sets it aside
         // instead of failing on it again and again.
         WriteLog(KilnLog, L"[LOG_LINE]  decode run ended on an unexpected error; the movie is set aside");
-        WriteThumbnailSetting(L"exception", 1);
+        WriteThumbnailSetting(kExceptionKey, 1);
     }
     self->decodeThreadId_ = 0;
-    InterlockedExchange(&self->decoding_, 0);
+    self->decoding_ = false;
     self->PostDecodeStart();
     return 0;
 }
@@ -321,7 +337,7 @@ unsigned __stdcall MainWindow_CL::DecodeThreadProc(void* window)
 void MainWindow_CL::EndFaultedDecodeThread()
 {
     decodeThreadId_ = 0;
-    InterlockedExchange(&decoding_, 0);
+    decoding_ = false;
     PostDecodeStart();
     ExitThread(0);
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <gdiplus.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -46,7 +47,8 @@ public:
     // Registers the class "Stillforge" and creates the window titled with the name (never
     // shown). 0 or E_FAIL.
     HRESULT Create(const std::wstring& title);
-    // The teardown after the message loop: the pipe, the queue, then the handles.
+    // The teardown after the message loop: the window (so that no late WM_CLOSE finds it),
+    // then the pipe, the queue and the handles. Safe to call more than once.
     void Teardown();
 
     // The window of the running program, for the exception filter; null before and after.
@@ -57,11 +59,15 @@ public:
     HANDLE GetCancelEvent() const { return cancelEvent_.get(); }
     // Null when the image beside the program is missing or unreadable.
     Gdiplus::Bitmap* GetErrorImage() const override { return errorImage_.get(); }
-    bool IsDecoding() const { return decoding_ != 0; }
-    bool IsCancelling() const override { return cancel_ != 0; }
+    bool IsDecoding() const { return decoding_; }
+    bool IsCancelling() const override { return cancel_; }
     // The decode thread marks a grab that the cancel event ended.
-    void SetCancelling() override { InterlockedExchange(&cancel_, 1); }
-    void PostDecodeStart() const { PostMessageW(window_, WM_DECODE_START, 0, 0); }
+    void SetCancelling() override { cancel_ = true; }
+    void PostDecodeStart() const
+    {
+        // Without the window a null handle would post to the calling thread instead.
+        if (HWND window = window_) PostMessageW(window, WM_DECODE_START, 0, 0);
+    }
 
     // Which thread is running the caller: the exception filter treats each differently.
     bool IsWindowThread() const { return GetCurrentThreadId() == windowThreadId_; }
@@ -91,7 +97,8 @@ private:
 
     static MainWindow_CL* instance_;
 
-    HWND window_ = nullptr;
+    // Null before WM_CREATE and after WM_NCDESTROY; the decode thread reads it to post.
+    std::atomic<HWND> window_{nullptr};
     HINSTANCE instanceHandle_;
     Mutex_CL mutex_;
     DecodeRequestList_CL queue_;
@@ -100,10 +107,11 @@ private:
     RequestPipeServer_CL pipeServer_;
     int argc_;
     UniqueHandle decodeThread_;
-    volatile LONG decoding_ = 0;
-    volatile LONG cancel_ = 0;
+    std::atomic<bool> decoding_{false};
+    std::atomic<bool> cancel_{false};
     uint32_t executedDecodeCount_ = 0;
     DWORD windowThreadId_;
-    volatile DWORD decodeThreadId_ = 0;
+    std::atomic<DWORD> decodeThreadId_{0};
     int pipeRetriesLeft_ = 0;
+    bool tearingDown_ = false;
 };

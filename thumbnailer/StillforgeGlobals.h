@@ -24,8 +24,14 @@ extern std::wstring StillforgeName;
 extern std::wstring StillforgeDataFolder;
 
 constexpr wchar_t kThumbnailSection[] = L"THUMBNAIL";
-// THUMBNAIL key beside "exception": the movie that was in the decoder's hands, so that a
-// crash marker is held only against that movie.
+// The crash marker in THUMBNAIL, written by the decode run and the exception filter and read
+// back by the next run; spelt here only, since a key that differs between writer and reader
+// would switch crash recovery off without a sound.
+// 1 while a movie is in the decoder's hands.
+constexpr wchar_t kRunDecodeKey[] = L"run_decode";
+// 1 when the process died during a decode; cleared by the run that sees it.
+constexpr wchar_t kExceptionKey[] = L"exception";
+// The movie that was in the decoder's hands, so that the marker is held only against it.
 constexpr wchar_t kCrashedFileKey[] = L"exception_file";
 
 // Keeps the name and the folder and points the settings and the four logs into the folder.

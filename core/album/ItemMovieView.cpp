@@ -38,7 +38,7 @@ void ItemMovieView_CL::CountCategoryItems(ItemCategoryView_CL& categories, int a
     }
 }
 
-volatile int32_t g_movieSearchMode = 0;
+std::atomic<int32_t> g_movieSearchMode{0};
 
 namespace {
 

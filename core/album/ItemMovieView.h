@@ -1,5 +1,6 @@
 #pragma once
 // A selection over the album's movie records.
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -12,7 +13,7 @@ class SaveData_CL;
 
 // What the incremental search looks in: 0 name, 1 tags, 2 note, 3 movies with errors.
 // The search bar sets it; Filter reads it once per call.
-extern volatile int32_t g_movieSearchMode;
+extern std::atomic<int32_t> g_movieSearchMode;
 
 // The fields the movie sort tabs sort by.
 enum MovieSortKind : int32_t {
