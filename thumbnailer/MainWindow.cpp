@@ -1,6 +1,7 @@
 #include "thumbnailer/MainWindow.h"
 
 #include <process.h>
+#include <psapi.h>
 #include <shlwapi.h>
 
 #include <exception>
@@ -298,6 +299,11 @@ void MainWindow_CL::OnDecodeStart()
         WriteLog(DecodeListLog, L"デーコードするアイテムがなくなりました。");
         return;
     }
+    if (IsOverMemoryLimit()) {
+        RestartNow();
+        return;
+    }
+    ++moviesStarted_;
     decoding_ = true;
     KillTimer(window_, kWatchdogTimer);
     SetTimer(window_, kWatchdogTimer, GetWatchdogPeriodMs(), nullptr);
@@ -340,6 +346,29 @@ void MainWindow_CL::EndFaultedDecodeThread()
     decoding_ = false;
     PostDecodeStart();
     ExitThread(0);
+}
+
+bool MainWindow_CL::IsOverMemoryLimit() const
+{
+    const int limitMb = ReadThumbnailSetting(kMemoryRestartKey, kDefaultMemoryRestartMb);
+    // The commit charge (PagefileUsage) is the process's private bytes; Wine leaves the
+    // PrivateUsage of the extended counters at 0.
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters))) return false;
+    const unsigned long long privateMb = counters.PagefileUsage / (1024 * 1024);
+    WriteLog(KilnLog, L"[LOG_LINE] (memory) private_mb=%llu limit_mb=%d movies=%u", privateMb, limitMb,
+             moviesStarted_);
+    // A fresh instance always takes its first movie: a limit below what the program needs
+    // to start must not turn into restarts without end.
+    if (limitMb <= 0 || moviesStarted_ == 0) return false;
+    if (privateMb < static_cast<unsigned long long>(limitMb)) return false;
+    WriteLog(SequenceLog, L"メモリ上限による再起動");
+    WriteLog(KilnLog, L"[LOG_LINE] (memory) restart private_mb=%llu limit_mb=%d movies=%u", privateMb, limitMb,
+             moviesStarted_);
+    WriteLog(DecodeListLog, L"(memory) restart private_mb=%llu limit_mb=%d movies=%u", privateMb, limitMb,
+             moviesStarted_);
+    return true;
 }
 
 void MainWindow_CL::OnWatchdog()

@@ -94,6 +94,9 @@ private:
     // period), an idle program quits at once.
     void BeginClose();
     void ReapDecodeThread();
+    // Between movies: whether the process's private bytes have passed the limit in
+    // Thumbnail.ini (logged when they have). Never before this instance's first movie.
+    bool IsOverMemoryLimit() const;
 
     static MainWindow_CL* instance_;
 
@@ -110,6 +113,7 @@ private:
     std::atomic<bool> decoding_{false};
     std::atomic<bool> cancel_{false};
     uint32_t executedDecodeCount_ = 0;
+    uint32_t moviesStarted_ = 0;  // decode threads started by this instance
     DWORD windowThreadId_;
     std::atomic<DWORD> decodeThreadId_{0};
     int pipeRetriesLeft_ = 0;

@@ -353,7 +353,8 @@ private:
         return true;
     }
 
-    // The peak private bytes are the peak of the commit charge that only this process uses.
+    // The private bytes are the commit charge that only this process uses (Wine leaves the
+    // PrivateUsage of the extended counters at 0).
     bool PrintMemory()
     {
         const DWORD pid = ProcessOfWindow(FindThumbnailMaker());
@@ -366,7 +367,7 @@ private:
             return true;
         }
         Print(Format(L"memory pid=%u private=%lu peak_private=%lu working_set=%lu peak_working_set=%lu", pid,
-                     static_cast<unsigned long>(counters.PrivateUsage),
+                     static_cast<unsigned long>(counters.PagefileUsage),
                      static_cast<unsigned long>(counters.PeakPagefileUsage),
                      static_cast<unsigned long>(counters.WorkingSetSize),
                      static_cast<unsigned long>(counters.PeakWorkingSetSize)));
