@@ -40,6 +40,11 @@ public:
     void ClearConnectedType();
     bool IsRgb32();
 
+    // The slot that the frames are drawn into: each frame is then converted at the largest
+    // whole reduction that still covers it (see ReductionFor), not at its full size. 0 x 0
+    // (the start): full size.
+    void SetSlotSize(int width, int height);
+
     // Frees a held frame, clears the frame event and accepts the next frame that arrives.
     void Arm();
     // The frame of the armed seek, or null; accepts nothing more until the next Arm.
@@ -70,6 +75,8 @@ private:
     bool haveLayout = false;
     Layout layout;
     bool armed = false;
+    int slotWidth = 0;
+    int slotHeight = 0;
     std::unique_ptr<Gdiplus::Bitmap> frame;
     UniqueHandle frameEvent;
     std::atomic<LONG> dropped{0};

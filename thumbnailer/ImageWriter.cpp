@@ -2,9 +2,12 @@
 
 #include <gdiplus.h>
 
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "core/base/CriticalSection.h"
 #include "thumbnailer/StillforgeGlobals.h"
 
 namespace {
@@ -24,7 +27,10 @@ bool SaveThroughTemporary(Gdiplus::Bitmap& image, const std::wstring& path, cons
                      static_cast<int>(status), attempt + 1, path.c_str());
             continue;
         }
-        if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        // The move keeps a reader from ever seeing half a file; forcing it to the disk as
+        // well would wait for the disk after every frame, and a strip lost with the power
+        // is made again by the next request.
+        if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
         const DWORD error = GetLastError();
         WriteLog(KilnLog, L"[LOG_LINE] (save) MoveFileEx error=%u attempt=%d out(%s) : %s", static_cast<unsigned>(error),
                  attempt + 1, path.c_str(), GetSystemErrorText(error).c_str());
@@ -33,13 +39,30 @@ bool SaveThroughTemporary(Gdiplus::Bitmap& image, const std::wstring& path, cons
     return false;
 }
 
+// FindEncoder walks every codec that GDI+ knows, and a strip is saved after every frame;
+// the encoder of a MIME type does not change while the process runs.
+bool FindEncoderOnce(const wchar_t* mimeType, CLSID* clsid)
+{
+    static CriticalSection_CL lock;
+    static std::map<std::wstring, CLSID> found;
+    CriticalSection_CL::Lock_CL guard(lock);
+    auto known = found.find(mimeType);
+    if (known != found.end()) {
+        *clsid = known->second;
+        return true;
+    }
+    if (FindEncoder(mimeType, clsid) < 0) return false;
+    found.emplace(mimeType, *clsid);
+    return true;
+}
+
 bool WriteImage(const wchar_t* mimeType, const std::wstring& path, HBITMAP bitmap)
 {
     if (!bitmap || path.empty()) return false;
     Gdiplus::Bitmap image(bitmap, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)));
     if (image.GetLastStatus() != Gdiplus::Ok) return false;
     CLSID encoder{};
-    if (FindEncoder(mimeType, &encoder) < 0) return false;
+    if (!FindEncoderOnce(mimeType, &encoder)) return false;
     if (SaveThroughTemporary(image, path, encoder)) return true;
     WriteLog(KilnLog, L"[LOG_LINE] (save) failed type=%s out(%s)", mimeType, path.c_str());
     WriteLog(DecodeListLog, L"(save) failed type=%s out(%s)", mimeType, path.c_str());
