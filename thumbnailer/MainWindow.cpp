@@ -35,7 +35,7 @@ std::wstring GetModulePath()
 }  // namespace
 
 MainWindow_CL::MainWindow_CL(HINSTANCE instance, int argc, const std::wstring& name, const std::wstring& dataFolder)
-    : instanceHandle_(instance), pipeServer_(this), argc_(argc), windowThreadId_(GetCurrentThreadId())
+    : instanceHandle_(instance), pipeServer_(queue_, *this), argc_(argc), windowThreadId_(GetCurrentThreadId())
 {
     pipeServer_.SetName(L"Stillforge-" + name);
     const std::wstring mutexName = MakeQueueMutexName(dataFolder);
@@ -324,7 +324,7 @@ unsigned __stdcall MainWindow_CL::DecodeThreadProc(void* window)
     SeedThreadRandom();
     bool failed = false;
     try {
-        ThumbnailDecode(*self);
+        ThumbnailDecode(self->queue_, *self, self->cancelEvent_.get());
     } catch (...) {
         failed = true;
     }

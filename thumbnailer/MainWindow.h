@@ -11,19 +11,19 @@
 
 #include "core/base/UniqueHandle.h"
 #include "thumbnailer/DecodeRequestList.h"
+#include "thumbnailer/DecodeStarter.h"
 #include "thumbnailer/MovieDecode.h"
 #include "thumbnailer/Mutex.h"
 #include "thumbnailer/RequestPipeServer.h"
+#include "thumbnailer/StillforgeMessages.h"
 
 constexpr wchar_t kStillforgeClassName[] = L"Stillforge";
-constexpr UINT WM_DECODE_START = 0x8412;   // look at the queue; start the decode thread when idle
-constexpr UINT WM_DECODE_CANCEL = 0x8413;  // end the program
 
 // Exit codes of the ways the program ends by force.
 constexpr UINT kExitDecodeThreadHung = 3;   // a cancelled decode thread did not return
 constexpr UINT kExitWindowThreadFault = 4;  // a fault on the window thread
 
-class MainWindow_CL : public DecodeHost_IF {
+class MainWindow_CL : public DecodeHost_IF, public DecodeStarter_IF {
 public:
     static constexpr UINT_PTR kWatchdogTimer = 0x10001;
     static constexpr UINT_PTR kGraceTimer = 0x10002;
@@ -59,11 +59,11 @@ public:
     HANDLE GetCancelEvent() const { return cancelEvent_.get(); }
     // Null when the image beside the program is missing or unreadable.
     Gdiplus::Bitmap* GetErrorImage() const override { return errorImage_.get(); }
-    bool IsDecoding() const { return decoding_; }
+    bool IsDecoding() const override { return decoding_; }
     bool IsCancelling() const override { return cancel_; }
     // The decode thread marks a grab that the cancel event ended.
     void SetCancelling() override { cancel_ = true; }
-    void PostDecodeStart() const
+    void PostDecodeStart() const override
     {
         // Without the window a null handle would post to the calling thread instead.
         if (HWND window = window_) PostMessageW(window, WM_DECODE_START, 0, 0);

@@ -3,14 +3,15 @@
 #include <objbase.h>
 
 #include "thumbnailer/DecodeSeam.h"
-#include "thumbnailer/MainWindow.h"
+#include "thumbnailer/DecodeRequestList.h"
+#include "thumbnailer/MovieDecode.h"
 #include "thumbnailer/StillforgeGlobals.h"
 
-int ThumbnailDecode(MainWindow_CL& window)
+int ThumbnailDecode(DecodeRequestList_CL& queue, DecodeHost_IF& host, HANDLE cancelEvent)
 {
     WriteLog(SequenceLog, L"ThumbnailDecode_START");
     DecodeRequestItem_CL work;
-    if (!window.GetQueue().GetHead(work)) return -1;
+    if (!queue.GetHead(work)) return -1;
     WriteLog(SequenceLog, L"ThumbnailDecode_001(残り%d file)", static_cast<int>(work.request_count));
     // The marker of a previous death is read before this run arms its own.
     const int exception = ReadThumbnailSetting(kExceptionKey, 0);
@@ -42,13 +43,13 @@ int ThumbnailDecode(MainWindow_CL& window)
         }
     }
 
-    ThumbnailDecodeFrames(window, work, skip);
+    ThumbnailDecodeFrames(host, cancelEvent, work, skip);
 
     // A cancelled movie stays at the head, so that the next instance decodes it again.
-    if (!window.IsCancelling()) {
-        window.GetQueue().RemoveHead(work);
+    if (!host.IsCancelling()) {
+        queue.RemoveHead(work);
         WriteLog(SequenceLog, L"ThumbnailDecode_SAVE_START2");
-        window.GetQueue().Save(GetQueueFilePath());
+        queue.Save(GetQueueFilePath());
         WriteLog(SequenceLog, L"ThumbnailDecode_SAVE_END2");
     }
     WriteLog(SequenceLog, L"ThumbnailDecode_004");
