@@ -161,7 +161,7 @@ def pct(values, p):
     if not values: return 0
     values = sorted(values); return values[min(len(values) - 1, int(round(p / 100 * (len(values) - 1))))]
 good_end = max(v[-1][2] for k, v in by_movie.items() if k <= good_count) / 1000.0
-span = good_end - resp[0][2] / 1000.0
+span = good_end - resp[0][3] / 1000.0
 good_frames = sum(len(v) for k, v in by_movie.items() if k <= good_count)
 print(f"Stillforge: {good_end:.1f} s from its start to the last frame of the good movies "
       f"({good_frames / good_end:.1f} frames/s); {span:.1f} s from the first response "

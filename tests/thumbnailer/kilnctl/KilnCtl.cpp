@@ -21,7 +21,8 @@
 //   queue                       print the queue file
 //   pid                         print the process id of the window of NAME
 //   close MS                    close the maker as Reelvault does, and any other window of
-//                               NAME after it; wait at most MS in all
+//                               NAME after it; wait at most MS in all (for the window too,
+//                               which a restart takes away for a moment)
 //   gone PID MS                 wait MS for a process to end
 //   memory                      print the memory of the maker's process
 //
@@ -334,7 +335,13 @@ private:
     bool Close(DWORD timeoutMs)
     {
         const ULONGLONG start = GetTickCount64();
+        // During a restart the old window is gone before the new one is titled: wait for
+        // the maker to show up again rather than take that moment for its end.
         DWORD pid = ProcessOfWindow(FindThumbnailMaker());
+        while (!pid && GetTickCount64() - start < timeoutMs) {
+            Sleep(50);
+            pid = ProcessOfWindow(FindThumbnailMaker());
+        }
         if (!pid) {
             Fail(L"error close: no window");
             return true;
