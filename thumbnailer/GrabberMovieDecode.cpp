@@ -27,7 +27,7 @@ Gdiplus::Bitmap* GrabberMovieDecode_CL::GrabFrame(int64_t position, uint32_t& re
     return maker_.DecodeFrame(position, result);
 }
 
-void GrabberMovieDecode_CL::WriteStrip(uint32_t imageType, const std::wstring& path, HBITMAP strip)
+void GrabberMovieDecode_CL::WriteStrip(uint32_t imageType, const std::wstring& path, Gdiplus::Bitmap& strip)
 {
     // The previous strip stays in the file; the next frame writes it again.
     if (WriteStripImage(imageType, path, strip) == ImageWriteResult::Failed)
