@@ -137,6 +137,8 @@ HRESULT DShowThumbnailMaker_CL::SetContent(const std::wstring& path)
     Close();
     moviePath = path;
     stickyLocal = false;
+    frameTimeoutMs = ReadTimeoutSetting(L"decode_frame_timeout_ms", 10000);
+    firstFrameTimeoutMs = ReadTimeoutSetting(L"decode_first_frame_timeout_ms", 30000);
     if (IsSticky(path)) {
         stickyLocal = true;
         if (MarkBypassLogged(path)) {
@@ -253,8 +255,10 @@ HRESULT DShowThumbnailMaker_CL::OpenGraph()
     movieHelper.Grabber()->SetBufferSamples(TRUE);
     movieHelper.Grabber()->SetCallback(&grabber, 0);
 
-    if (movieHelper.EditFilterGraphToVideo() != S_OK || movieHelper.EditFilterGraphToAudio() != S_OK)
-        return Fail(L"コーデックが存在しないか、非動画ファイルです。");
+    // The audio chains that RenderFile built are cut off at the splitter; sending them to a
+    // null renderer first (as the in-process decoder does) would only build a chain that
+    // the cut then takes down again.
+    if (movieHelper.EditFilterGraphToVideo() != S_OK) return Fail(L"コーデックが存在しないか、非動画ファイルです。");
     DetachAudioStreams();
 
     // Without a reference clock a seek delivers its frame at once.
@@ -365,8 +369,8 @@ Gdiplus::Bitmap* DShowThumbnailMaker_CL::DecodeFrame(int64_t position, uint32_t&
              position, firstFramePending ? 1 : 0, stickyLocal ? 1 : 0, 0, path);
     if (position == 0) WriteLog(KilnLog, L"[LOG_LINE] (decode-route) warning frame_zero file(%s)", path);
 
-    const int frameTimeout = ReadTimeoutSetting(L"decode_frame_timeout_ms", 10000);
-    const int firstTimeout = ReadTimeoutSetting(L"decode_first_frame_timeout_ms", 30000);
+    const int frameTimeout = frameTimeoutMs;
+    const int firstTimeout = firstFrameTimeoutMs;
     WriteLog(KilnLog, L"[LOG_LINE] (ini) decode_frame_timeout_ms=%d decode_first_frame_timeout_ms=%d file(%s)",
              frameTimeout, firstTimeout, path);
     WriteLog(DecodeListLog, L"(ini) decode_frame_timeout_ms=%d decode_first_frame_timeout_ms=%d file(%s)", frameTimeout,

@@ -41,6 +41,9 @@ public:
     HRESULT SetContent(const std::wstring& path);
     // The frame at `position` (100-ns units), or null with the reason in `result`.
     Gdiplus::Bitmap* DecodeFrame(int64_t position, uint32_t& result);
+    // The strip's slot: DirectShow frames come no larger than needed to fill it (the Media
+    // Foundation route keeps its own cap). Kept across opens; 0 x 0 for full-size frames.
+    void SetSlotSize(int width, int height) { grabber.SetSlotSize(width, height); }
     // Releases the graph, the reader and the frame; the maker can open another movie.
     void Close();
 
@@ -82,6 +85,9 @@ private:
     int sourceHeight = 0;
     DShowThumbnailMakerSampleGrabber_CL grabber;
     HANDLE cancelEvent;
+    // The time-out settings, read once per movie at the open.
+    int frameTimeoutMs = 10000;
+    int firstFrameTimeoutMs = 30000;
     bool firstFramePending = false;
     bool pausedFrameOnItsWay = false;
     ULONGLONG openTick = 0;

@@ -104,6 +104,13 @@ bool DShowThumbnailMakerSampleGrabber_CL::IsRgb32()
     return haveLayout && layout.pixels == FramePixels::Rgb32;
 }
 
+void DShowThumbnailMakerSampleGrabber_CL::SetSlotSize(int width, int height)
+{
+    Guard_CL guard(lock);
+    slotWidth = width;
+    slotHeight = height;
+}
+
 void DShowThumbnailMakerSampleGrabber_CL::Arm()
 {
     Guard_CL guard(lock);
@@ -123,6 +130,7 @@ STDMETHODIMP DShowThumbnailMakerSampleGrabber_CL::SampleCB(double, IMediaSample*
 {
     if (!sample) return S_OK;
     Layout current;
+    int reduction = 1;
     {
         Guard_CL guard(lock);
         // Not waited for, or the first frame after the seek is already here.
@@ -150,6 +158,7 @@ STDMETHODIMP DShowThumbnailMakerSampleGrabber_CL::SampleCB(double, IMediaSample*
             return S_OK;
         }
         current = layout;
+        reduction = ReductionFor(current.width, current.height, slotWidth, slotHeight);
     }
 
     BYTE* data = nullptr;
@@ -171,7 +180,7 @@ STDMETHODIMP DShowThumbnailMakerSampleGrabber_CL::SampleCB(double, IMediaSample*
     source.stride = current.stride;
     source.width = current.width;
     source.height = current.height;
-    std::unique_ptr<Gdiplus::Bitmap> bitmap = CreateFrameBitmap(current.pixels, source, current.bottomUp);
+    std::unique_ptr<Gdiplus::Bitmap> bitmap = CreateFrameBitmap(current.pixels, source, current.bottomUp, reduction);
     if (!bitmap) {
         Drop();
         return S_OK;

@@ -12,6 +12,7 @@
 #include <gdiplus.h>
 #include <qedit.h>
 
+#include <atomic>
 #include <memory>
 
 #include "core/base/CriticalSection.h"
@@ -39,6 +40,11 @@ public:
     void ClearConnectedType();
     bool IsRgb32();
 
+    // The slot that the frames are drawn into: each frame is then converted at the largest
+    // whole reduction that still covers it (see ReductionFor), not at its full size. 0 x 0
+    // (the start): full size.
+    void SetSlotSize(int width, int height);
+
     // Frees a held frame, clears the frame event and accepts the next frame that arrives.
     void Arm();
     // The frame of the armed seek, or null; accepts nothing more until the next Arm.
@@ -63,13 +69,15 @@ public:
 private:
     using Guard_CL = CriticalSection_CL::Lock_CL;
 
-    void Drop() { InterlockedIncrement(&dropped); }
+    void Drop() { ++dropped; }
 
     CriticalSection_CL lock;
     bool haveLayout = false;
     Layout layout;
     bool armed = false;
+    int slotWidth = 0;
+    int slotHeight = 0;
     std::unique_ptr<Gdiplus::Bitmap> frame;
     UniqueHandle frameEvent;
-    volatile LONG dropped = 0;
+    std::atomic<LONG> dropped{0};
 };

@@ -1,11 +1,10 @@
 #include "thumbnailer/DecodeSeam.h"
 
 #include "thumbnailer/GrabberMovieDecode.h"
-#include "thumbnailer/MainWindow.h"
 
-void ThumbnailDecodeFrames(MainWindow_CL& window, DecodeRequestItem_CL& work, bool skip)
+void ThumbnailDecodeFrames(DecodeHost_IF& host, HANDLE cancelEvent, DecodeRequestItem_CL& work, bool skip)
 {
-    GrabberMovieDecode_CL decode(window, work, window.GetCancelEvent());
+    GrabberMovieDecode_CL decode(host, work, cancelEvent);
     decode.Run(skip);
 }
 

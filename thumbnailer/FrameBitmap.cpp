@@ -19,22 +19,49 @@ bool Convert(FramePixels pixels, const YuvFrameLayout& source, bool bottomUp, co
     return false;
 }
 
+bool Reduce(FramePixels pixels, const YuvFrameLayout& source, bool bottomUp, int factor, const BgrxTarget& target)
+{
+    switch (pixels) {
+    case FramePixels::Rgb32:
+        return ReduceRgb32ToBgrx(source, bottomUp, factor, target);
+    case FramePixels::Yuy2:
+        return ReduceYuy2ToBgrx(source, factor, target);
+    case FramePixels::Nv12:
+    case FramePixels::I420:
+        break;
+    }
+    return false;
+}
+
+bool CanReduce(FramePixels pixels) { return pixels == FramePixels::Rgb32 || pixels == FramePixels::Yuy2; }
+
 }  // namespace
 
-std::unique_ptr<Gdiplus::Bitmap> CreateFrameBitmap(FramePixels pixels, const YuvFrameLayout& source, bool bottomUp)
+int ReductionFor(int width, int height, int slotWidth, int slotHeight)
+{
+    if (width <= 0 || height <= 0 || slotWidth <= 0 || slotHeight <= 0) return 1;
+    return std::max(1, std::min(width / slotWidth, height / slotHeight));
+}
+
+std::unique_ptr<Gdiplus::Bitmap> CreateFrameBitmap(FramePixels pixels, const YuvFrameLayout& source, bool bottomUp,
+                                                   int reduction)
 {
     if (source.width <= 0 || source.height <= 0) return nullptr;
-    std::unique_ptr<Gdiplus::Bitmap> bitmap(new Gdiplus::Bitmap(source.width, source.height, PixelFormat32bppRGB));
+    if (reduction < 1 || !CanReduce(pixels)) reduction = 1;
+    const int width = reduction > 1 ? ReducedSide(source.width, reduction) : source.width;
+    const int height = reduction > 1 ? ReducedSide(source.height, reduction) : source.height;
+    std::unique_ptr<Gdiplus::Bitmap> bitmap(new Gdiplus::Bitmap(width, height, PixelFormat32bppRGB));
     if (!bitmap || bitmap->GetLastStatus() != Gdiplus::Ok) return nullptr;
 
-    Gdiplus::Rect area(0, 0, source.width, source.height);
+    Gdiplus::Rect area(0, 0, width, height);
     Gdiplus::BitmapData data{};
     if (bitmap->LockBits(&area, Gdiplus::ImageLockModeWrite, PixelFormat32bppRGB, &data) != Gdiplus::Ok) return nullptr;
     BgrxTarget target;
     target.data = static_cast<BYTE*>(data.Scan0);
     target.stride = data.Stride;
     // GDI+ may hand out a bottom-up buffer (negative stride); the converters write top-down.
-    const bool converted = target.stride > 0 && Convert(pixels, source, bottomUp, target);
+    const bool converted = target.stride > 0 && (reduction > 1 ? Reduce(pixels, source, bottomUp, reduction, target)
+                                                                : Convert(pixels, source, bottomUp, target));
     bitmap->UnlockBits(&data);
     return converted ? std::move(bitmap) : nullptr;
 }

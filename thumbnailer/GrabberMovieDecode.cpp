@@ -13,6 +13,9 @@ static_assert(MovieDecode_CL::kGrabOk == DShowThumbnailMaker_CL::kFrameOk &&
 GrabberMovieDecode_CL::GrabberMovieDecode_CL(DecodeHost_IF& host, DecodeRequestItem_CL& work, HANDLE cancelEvent)
     : MovieDecode_CL(host, work), maker_(cancelEvent)
 {
+    // A strip whose frames take the source's size needs the frames whole.
+    if (work.frameWidth != kFrameSideOfSource && work.frameHeight != kFrameSideOfSource)
+        maker_.SetSlotSize(static_cast<int>(work.frameWidth), static_cast<int>(work.frameHeight));
 }
 
 HRESULT GrabberMovieDecode_CL::OpenMovie(const std::wstring& path) { return maker_.SetContent(path); }
@@ -24,7 +27,7 @@ Gdiplus::Bitmap* GrabberMovieDecode_CL::GrabFrame(int64_t position, uint32_t& re
     return maker_.DecodeFrame(position, result);
 }
 
-void GrabberMovieDecode_CL::WriteStrip(uint32_t imageType, const std::wstring& path, HBITMAP strip)
+void GrabberMovieDecode_CL::WriteStrip(uint32_t imageType, const std::wstring& path, Gdiplus::Bitmap& strip)
 {
     // The previous strip stays in the file; the next frame writes it again.
     if (WriteStripImage(imageType, path, strip) == ImageWriteResult::Failed)

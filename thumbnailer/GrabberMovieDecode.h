@@ -12,7 +12,7 @@ protected:
     HRESULT OpenMovie(const std::wstring& path) override;
     int64_t GetMovieDuration() override;
     Gdiplus::Bitmap* GrabFrame(int64_t position, uint32_t& result) override;
-    void WriteStrip(uint32_t imageType, const std::wstring& path, HBITMAP strip) override;
+    void WriteStrip(uint32_t imageType, const std::wstring& path, Gdiplus::Bitmap& strip) override;
     void AddToErrorList(const std::wstring& path) override;
 
 private:

@@ -2,9 +2,12 @@
 
 #include <gdiplus.h>
 
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "core/base/CriticalSection.h"
 #include "thumbnailer/StillforgeGlobals.h"
 
 namespace {
@@ -24,7 +27,10 @@ bool SaveThroughTemporary(Gdiplus::Bitmap& image, const std::wstring& path, cons
                      static_cast<int>(status), attempt + 1, path.c_str());
             continue;
         }
-        if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        // The move keeps a reader from ever seeing half a file; forcing it to the disk as
+        // well would wait for the disk after every frame, and a strip lost with the power
+        // is made again by the next request.
+        if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
         const DWORD error = GetLastError();
         WriteLog(KilnLog, L"[LOG_LINE] (save) MoveFileEx error=%u attempt=%d out(%s) : %s", static_cast<unsigned>(error),
                  attempt + 1, path.c_str(), GetSystemErrorText(error).c_str());
@@ -33,18 +39,42 @@ bool SaveThroughTemporary(Gdiplus::Bitmap& image, const std::wstring& path, cons
     return false;
 }
 
-bool WriteImage(const wchar_t* mimeType, const std::wstring& path, HBITMAP bitmap)
+// FindEncoder walks every codec that GDI+ knows, and a strip is saved after every frame;
+// the encoder of a MIME type does not change while the process runs.
+bool FindEncoderOnce(const wchar_t* mimeType, CLSID* clsid)
 {
-    if (!bitmap || path.empty()) return false;
-    Gdiplus::Bitmap image(bitmap, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)));
-    if (image.GetLastStatus() != Gdiplus::Ok) return false;
+    static CriticalSection_CL lock;
+    static std::map<std::wstring, CLSID> found;
+    CriticalSection_CL::Lock_CL guard(lock);
+    auto known = found.find(mimeType);
+    if (known != found.end()) {
+        *clsid = known->second;
+        return true;
+    }
+    if (FindEncoder(mimeType, clsid) < 0) return false;
+    found.emplace(mimeType, *clsid);
+    return true;
+}
+
+bool WriteImageOf(const wchar_t* mimeType, const std::wstring& path, Gdiplus::Bitmap& image)
+{
+    if (path.empty() || image.GetLastStatus() != Gdiplus::Ok) return false;
     CLSID encoder{};
-    if (FindEncoder(mimeType, &encoder) < 0) return false;
+    if (!FindEncoderOnce(mimeType, &encoder)) return false;
     if (SaveThroughTemporary(image, path, encoder)) return true;
     WriteLog(KilnLog, L"[LOG_LINE] (save) failed type=%s out(%s)", mimeType, path.c_str());
     WriteLog(DecodeListLog, L"(save) failed type=%s out(%s)", mimeType, path.c_str());
     return false;
 }
+
+bool WriteImage(const wchar_t* mimeType, const std::wstring& path, HBITMAP bitmap)
+{
+    if (!bitmap) return false;
+    Gdiplus::Bitmap image(bitmap, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)));
+    return WriteImageOf(mimeType, path, image);
+}
+
+ImageWriteResult ResultOf(bool written) { return written ? ImageWriteResult::Written : ImageWriteResult::Failed; }
 
 }  // namespace
 
@@ -85,5 +115,19 @@ ImageWriteResult WriteStripImage(uint32_t imageType, const std::wstring& path, H
     default:
         return ImageWriteResult::UnknownType;
     }
-    return written ? ImageWriteResult::Written : ImageWriteResult::Failed;
+    return ResultOf(written);
+}
+
+ImageWriteResult WriteStripImage(uint32_t imageType, const std::wstring& path, Gdiplus::Bitmap& strip)
+{
+    // A JPEG is 24-bit whatever it is made from, so it is encoded from the strip itself: the
+    // way through an HBITMAP (two full copies of the strip) took more than half the time of
+    // a save. BMP and PNG keep the pixel layout of the HBITMAP that they were always made of.
+    if (imageType == kImageTypeJpeg) return ResultOf(WriteImageOf(L"image/jpeg", path, strip));
+    if (imageType != kImageTypeBmp && imageType != kImageTypePng) return ImageWriteResult::UnknownType;
+    HBITMAP raw = nullptr;
+    if (strip.GetHBITMAP(Gdiplus::Color(0xFF000000), &raw) != Gdiplus::Ok || !raw) return ImageWriteResult::Failed;
+    const ImageWriteResult result = WriteStripImage(imageType, path, raw);
+    DeleteObject(raw);
+    return result;
 }

@@ -7,6 +7,7 @@
 // (GDI+ keeps the file of a loaded image open) is tried again for a short while; when it
 // stays held the write is reported as failed and the old file is left as it was.
 #include <windows.h>
+#include <gdiplus.h>
 
 #include <string>
 
@@ -30,3 +31,6 @@ enum class ImageWriteResult { Written, UnknownType, Failed };
 // The writer of the image type; an unknown type writes nothing (and is not a failure of
 // the movie).
 ImageWriteResult WriteStripImage(uint32_t imageType, const std::wstring& path, HBITMAP bitmap);
+// The same from the strip's own GDI+ bitmap (drawn over black where it is transparent, as
+// the HBITMAP is); the bitmap stays the caller's.
+ImageWriteResult WriteStripImage(uint32_t imageType, const std::wstring& path, Gdiplus::Bitmap& strip);

@@ -1,6 +1,7 @@
 #include "thumbnailer/MainWindow.h"
 
 #include <process.h>
+#include <psapi.h>
 #include <shlwapi.h>
 
 #include <exception>
@@ -34,7 +35,7 @@ std::wstring GetModulePath()
 }  // namespace
 
 MainWindow_CL::MainWindow_CL(HINSTANCE instance, int argc, const std::wstring& name, const std::wstring& dataFolder)
-    : instanceHandle_(instance), pipeServer_(this), argc_(argc), windowThreadId_(GetCurrentThreadId())
+    : instanceHandle_(instance), pipeServer_(queue_, *this), argc_(argc), windowThreadId_(GetCurrentThreadId())
 {
     pipeServer_.SetName(L"Stillforge-" + name);
     const std::wstring mutexName = MakeQueueMutexName(dataFolder);
@@ -67,6 +68,14 @@ MainWindow_CL::~MainWindow_CL()
 
 void MainWindow_CL::Teardown()
 {
+    // The window goes first: while it exists, Reelvault finds it by its title and sends it
+    // WM_CLOSE, and any wait that pumps messages (CoUninitialize's among them) would hand
+    // that message to an object that is being taken apart.
+    if (HWND window = window_) {
+        tearingDown_ = true;
+        DestroyWindow(window);
+        UnregisterClassW(kStillforgeClassName, instanceHandle_);
+    }
     cancelEvent_.reset();
     errorImage_.reset();
     pipeServer_.Shutdown();
@@ -107,6 +116,12 @@ LRESULT CALLBACK MainWindow_CL::StaticWindowProc(HWND window, UINT message, WPAR
     }
     auto* self = reinterpret_cast<MainWindow_CL*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        // The last message of the window: nothing may reach the object through it after this.
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_ = nullptr;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
     try {
         return self->WindowProc(window, message, wParam, lParam);
     } catch (const std::exception&) {
@@ -125,7 +140,9 @@ LRESULT MainWindow_CL::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         break;
     case WM_DESTROY:
         WriteLog(SequenceLog, L"WM_DESTROY");
-        PostQuitMessage(0);
+        // Destroyed by Teardown, the loop is over already; a quit left in the thread's queue
+        // would only end the next loop that the thread runs.
+        if (!tearingDown_) PostQuitMessage(0);
         break;
     case WM_CLOSE:
         OnClose();
@@ -196,7 +213,7 @@ void MainWindow_CL::OnPipeRetry()
 
 void MainWindow_CL::BeginClose()
 {
-    InterlockedExchange(&cancel_, 1);
+    cancel_ = true;
     if (IsDecoding()) {
         SetEvent(cancelEvent_.get());
         // A grab that hangs in a codec never sees the event; the process must end anyway.
@@ -282,7 +299,12 @@ void MainWindow_CL::OnDecodeStart()
         WriteLog(DecodeListLog, L"デーコードするアイテムがなくなりました。");
         return;
     }
-    InterlockedExchange(&decoding_, 1);
+    if (IsOverMemoryLimit()) {
+        RestartNow();
+        return;
+    }
+    ++moviesStarted_;
+    decoding_ = true;
     KillTimer(window_, kWatchdogTimer);
     SetTimer(window_, kWatchdogTimer, GetWatchdogPeriodMs(), nullptr);
     unsigned threadId = 0;
@@ -290,7 +312,7 @@ void MainWindow_CL::OnDecodeStart()
     if (!decodeThread_) {
         // Tried again with the next request or WM_COPYDATA.
         WriteLog(KilnLog, L"[LOG_LINE]  decode thread not started: %s", GetSystemErrorText(GetLastError()).c_str());
-        InterlockedExchange(&decoding_, 0);
+        decoding_ = false;
         KillTimer(window_, kWatchdogTimer);
     }
 }
@@ -302,7 +324,7 @@ unsigned __stdcall MainWindow_CL::DecodeThreadProc(void* window)
     SeedThreadRandom();
     bool failed = false;
     try {
-        ThumbnailDecode(*self);
+        ThumbnailDecode(self->queue_, *self, self->cancelEvent_.get());
     } catch (...) {
         failed = true;
     }
@@ -310,10 +332,10 @@ unsigned __stdcall MainWindow_CL::DecodeThreadProc(void* window)
         // The movie is still at the head: marked like a crash, the next run sets it aside
         // instead of failing on it again and again.
         WriteLog(KilnLog, L"[LOG_LINE]  decode run ended on an unexpected error; the movie is set aside");
-        WriteThumbnailSetting(L"exception", 1);
+        WriteThumbnailSetting(kExceptionKey, 1);
     }
     self->decodeThreadId_ = 0;
-    InterlockedExchange(&self->decoding_, 0);
+    self->decoding_ = false;
     self->PostDecodeStart();
     return 0;
 }
@@ -321,9 +343,32 @@ unsigned __stdcall MainWindow_CL::DecodeThreadProc(void* window)
 void MainWindow_CL::EndFaultedDecodeThread()
 {
     decodeThreadId_ = 0;
-    InterlockedExchange(&decoding_, 0);
+    decoding_ = false;
     PostDecodeStart();
     ExitThread(0);
+}
+
+bool MainWindow_CL::IsOverMemoryLimit() const
+{
+    const int limitMb = ReadThumbnailSetting(kMemoryRestartKey, kDefaultMemoryRestartMb);
+    // The commit charge (PagefileUsage) is the process's private bytes; Wine leaves the
+    // PrivateUsage of the extended counters at 0.
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters))) return false;
+    const unsigned long long privateMb = counters.PagefileUsage / (1024 * 1024);
+    WriteLog(KilnLog, L"[LOG_LINE] (memory) private_mb=%llu limit_mb=%d movies=%u", privateMb, limitMb,
+             moviesStarted_);
+    // A fresh instance always takes its first movie: a limit below what the program needs
+    // to start must not turn into restarts without end.
+    if (limitMb <= 0 || moviesStarted_ == 0) return false;
+    if (privateMb < static_cast<unsigned long long>(limitMb)) return false;
+    WriteLog(SequenceLog, L"メモリ上限による再起動");
+    WriteLog(KilnLog, L"[LOG_LINE] (memory) restart private_mb=%llu limit_mb=%d movies=%u", privateMb, limitMb,
+             moviesStarted_);
+    WriteLog(DecodeListLog, L"(memory) restart private_mb=%llu limit_mb=%d movies=%u", privateMb, limitMb,
+             moviesStarted_);
+    return true;
 }
 
 void MainWindow_CL::OnWatchdog()

@@ -4,25 +4,26 @@
 #include <windows.h>
 #include <gdiplus.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "core/base/UniqueHandle.h"
 #include "thumbnailer/DecodeRequestList.h"
+#include "thumbnailer/DecodeStarter.h"
 #include "thumbnailer/MovieDecode.h"
 #include "thumbnailer/Mutex.h"
 #include "thumbnailer/RequestPipeServer.h"
+#include "thumbnailer/StillforgeMessages.h"
 
 constexpr wchar_t kStillforgeClassName[] = L"Stillforge";
-constexpr UINT WM_DECODE_START = 0x8412;   // look at the queue; start the decode thread when idle
-constexpr UINT WM_DECODE_CANCEL = 0x8413;  // end the program
 
 // Exit codes of the ways the program ends by force.
 constexpr UINT kExitDecodeThreadHung = 3;   // a cancelled decode thread did not return
 constexpr UINT kExitWindowThreadFault = 4;  // a fault on the window thread
 
-class MainWindow_CL : public DecodeHost_IF {
+class MainWindow_CL : public DecodeHost_IF, public DecodeStarter_IF {
 public:
     static constexpr UINT_PTR kWatchdogTimer = 0x10001;
     static constexpr UINT_PTR kGraceTimer = 0x10002;
@@ -46,7 +47,8 @@ public:
     // Registers the class "Stillforge" and creates the window titled with the name (never
     // shown). 0 or E_FAIL.
     HRESULT Create(const std::wstring& title);
-    // The teardown after the message loop: the pipe, the queue, then the handles.
+    // The teardown after the message loop: the window (so that no late WM_CLOSE finds it),
+    // then the pipe, the queue and the handles. Safe to call more than once.
     void Teardown();
 
     // The window of the running program, for the exception filter; null before and after.
@@ -57,11 +59,15 @@ public:
     HANDLE GetCancelEvent() const { return cancelEvent_.get(); }
     // Null when the image beside the program is missing or unreadable.
     Gdiplus::Bitmap* GetErrorImage() const override { return errorImage_.get(); }
-    bool IsDecoding() const { return decoding_ != 0; }
-    bool IsCancelling() const override { return cancel_ != 0; }
+    bool IsDecoding() const override { return decoding_; }
+    bool IsCancelling() const override { return cancel_; }
     // The decode thread marks a grab that the cancel event ended.
-    void SetCancelling() override { InterlockedExchange(&cancel_, 1); }
-    void PostDecodeStart() const { PostMessageW(window_, WM_DECODE_START, 0, 0); }
+    void SetCancelling() override { cancel_ = true; }
+    void PostDecodeStart() const override
+    {
+        // Without the window a null handle would post to the calling thread instead.
+        if (HWND window = window_) PostMessageW(window, WM_DECODE_START, 0, 0);
+    }
 
     // Which thread is running the caller: the exception filter treats each differently.
     bool IsWindowThread() const { return GetCurrentThreadId() == windowThreadId_; }
@@ -88,10 +94,14 @@ private:
     // period), an idle program quits at once.
     void BeginClose();
     void ReapDecodeThread();
+    // Between movies: whether the process's private bytes have passed the limit in
+    // Thumbnail.ini (logged when they have). Never before this instance's first movie.
+    bool IsOverMemoryLimit() const;
 
     static MainWindow_CL* instance_;
 
-    HWND window_ = nullptr;
+    // Null before WM_CREATE and after WM_NCDESTROY; the decode thread reads it to post.
+    std::atomic<HWND> window_{nullptr};
     HINSTANCE instanceHandle_;
     Mutex_CL mutex_;
     DecodeRequestList_CL queue_;
@@ -100,10 +110,12 @@ private:
     RequestPipeServer_CL pipeServer_;
     int argc_;
     UniqueHandle decodeThread_;
-    volatile LONG decoding_ = 0;
-    volatile LONG cancel_ = 0;
+    std::atomic<bool> decoding_{false};
+    std::atomic<bool> cancel_{false};
     uint32_t executedDecodeCount_ = 0;
+    uint32_t moviesStarted_ = 0;  // decode threads started by this instance
     DWORD windowThreadId_;
-    volatile DWORD decodeThreadId_ = 0;
+    std::atomic<DWORD> decodeThreadId_{0};
     int pipeRetriesLeft_ = 0;
+    bool tearingDown_ = false;
 };

@@ -149,9 +149,8 @@ HRESULT MediaFoundationFrameReader_CL::Open(const std::wstring& moviePath, int64
         Close();
         return hr;
     }
-    hr = ChooseOutputType();
+    hr = ChooseOutputType(frame);
     if (FAILED(hr)) {
-        LogFailure(L"SetCurrentMediaType", hr, frame);
         Close();
         return hr;
     }
@@ -166,7 +165,7 @@ HRESULT MediaFoundationFrameReader_CL::Open(const std::wstring& moviePath, int64
     return S_OK;
 }
 
-HRESULT MediaFoundationFrameReader_CL::ChooseOutputType()
+HRESULT MediaFoundationFrameReader_CL::ChooseOutputType(int64_t frame)
 {
     HRESULT hr = E_FAIL;
     for (const OutputChoice& choice : kOutputChoices) {
@@ -177,14 +176,23 @@ HRESULT MediaFoundationFrameReader_CL::ChooseOutputType()
         hr = reader->SetCurrentMediaType(kVideoStream, nullptr, type.Get());
         if (SUCCEEDED(hr)) break;
     }
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) {
+        LogFailure(L"SetCurrentMediaType", hr, frame);
+        return hr;
+    }
 
     // What the reader really gives: the type set may differ in what it did not specify.
     ComPtr<IMFMediaType> current;
     hr = reader->GetCurrentMediaType(kVideoStream, &current);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) {
+        LogFailure(L"GetCurrentMediaType", hr, frame);
+        return hr;
+    }
     GUID subtype = GUID_NULL;
-    if (FAILED(current->GetGUID(MF_MT_SUBTYPE, &subtype))) return MF_E_INVALIDMEDIATYPE;
+    if (FAILED(current->GetGUID(MF_MT_SUBTYPE, &subtype))) {
+        LogFailure(L"GetCurrentMediaType", MF_E_INVALIDMEDIATYPE, frame);
+        return MF_E_INVALIDMEDIATYPE;
+    }
     bool known = false;
     for (const OutputChoice& choice : kOutputChoices) {
         if (subtype == *choice.subtype) {
@@ -193,14 +201,21 @@ HRESULT MediaFoundationFrameReader_CL::ChooseOutputType()
             break;
         }
     }
-    if (!known) return MF_E_INVALIDMEDIATYPE;
+    if (!known) {
+        // The reader took the type but gives another that nothing here converts.
+        LogFailure(L"SetCurrentMediaType", MF_E_INVALIDMEDIATYPE, frame);
+        return MF_E_INVALIDMEDIATYPE;
+    }
 
     UINT32 frameWidth = 0;
     UINT32 frameHeight = 0;
     hr = MFGetAttributeSize(current.Get(), MF_MT_FRAME_SIZE, &frameWidth, &frameHeight);
-    if (FAILED(hr)) return hr;
-    if (frameWidth == 0 || frameHeight == 0 || frameWidth > kMaxSide || frameHeight > kMaxSide)
-        return MF_E_INVALIDMEDIATYPE;
+    if (SUCCEEDED(hr) && (frameWidth == 0 || frameHeight == 0 || frameWidth > kMaxSide || frameHeight > kMaxSide))
+        hr = MF_E_INVALIDMEDIATYPE;
+    if (FAILED(hr)) {
+        LogFailure(L"MFGetAttributeSize", hr, frame);
+        return hr;
+    }
     width = static_cast<int>(frameWidth);
     height = static_cast<int>(frameHeight);
 

@@ -48,7 +48,9 @@ public:
     std::unique_ptr<Gdiplus::Bitmap> ReadFrame(int64_t position, HANDLE cancelEvent);
 
 private:
-    HRESULT ChooseOutputType();
+    // Sets an output type that can be converted and reads back what the reader gives; each
+    // failing call writes its own log lines. `frame` only goes into them.
+    HRESULT ChooseOutputType(int64_t frame);
     std::unique_ptr<Gdiplus::Bitmap> ConvertSample(IMFSample* sample, int iteration, int64_t position);
     // The row stride when the buffer has no pitch of its own (see the .cpp).
     int RowStrideFromLength(DWORD length) const;

@@ -209,14 +209,13 @@ void MovieDecode_CL::SaveStrip(size_t index, ThumbnailStrip_CL& strip)
              static_cast<int>(work_.imageType), out, file_);
     WriteLog(DecodeListLog, L"(save) start index=%d/%d type=%d out(%s) file(%s)", number, count,
              static_cast<int>(work_.imageType), out, file_);
-    UniqueHBitmap bitmap = strip.CreateHBitmap();
-    WriteLog(KilnLog, L"[LOG_LINE]  gethbitmap-end index=%d/%d hbitmap=%p file(%s)", number, count, bitmap.get(),
-             file_);
-    WriteLog(DecodeListLog, L"(save) gethbitmap-end index=%d/%d hbitmap=%p file(%s)", number, count, bitmap.get(),
-             file_);
-    if (bitmap) WriteStrip(work_.imageType, work_.outputPath, bitmap.get());
+    // The writer takes the strip as it is; the line keeps its place in the logs and names the
+    // bitmap that is saved.
+    Gdiplus::Bitmap* bitmap = strip.GetBitmap();
+    WriteLog(KilnLog, L"[LOG_LINE]  gethbitmap-end index=%d/%d hbitmap=%p file(%s)", number, count, bitmap, file_);
+    WriteLog(DecodeListLog, L"(save) gethbitmap-end index=%d/%d hbitmap=%p file(%s)", number, count, bitmap, file_);
+    if (bitmap) WriteStrip(work_.imageType, work_.outputPath, *bitmap);
     else work_.errorFlag = 1;
-    bitmap.reset();
     WriteLog(KilnLog, L"[LOG_LINE]  save-end index=%d/%d out(%s) file(%s)", number, count, out, file_);
     WriteLog(DecodeListLog, L"(save) end index=%d/%d out(%s) file(%s)", number, count, out, file_);
 }

@@ -66,7 +66,7 @@ protected:
     // The frame at `position`, or null with the reason in `result`. The bitmap stays the
     // grabber's until its next call.
     virtual Gdiplus::Bitmap* GrabFrame(int64_t position, uint32_t& result) = 0;
-    virtual void WriteStrip(uint32_t imageType, const std::wstring& path, HBITMAP strip) = 0;
+    virtual void WriteStrip(uint32_t imageType, const std::wstring& path, Gdiplus::Bitmap& strip) = 0;
     virtual void AddToErrorList(const std::wstring& path) = 0;
 
 private:

@@ -3,14 +3,15 @@
 #include "core/ipc/Kiln_RequestDecodePriorityRequest.h"
 #include "core/ipc/Kiln_RequestDecodeRequest.h"
 #include "core/ipc/Kiln_RequestDeleteRequest.h"
-#include "thumbnailer/MainWindow.h"
+#include "thumbnailer/DecodeRequestList.h"
+#include "thumbnailer/DecodeStarter.h"
 #include "thumbnailer/StillforgeGlobals.h"
 
 void RequestPipeServer_CL::OnReceive(const uint8_t* payload, uint32_t size)
 {
     ByteReader_CL in(payload, size);
     const uint32_t kind = PeekKilnMessageType(in);
-    DecodeRequestList_CL& queue = window_->GetQueue();
+    DecodeRequestList_CL& queue = queue_;
     bool changed = false;
 
     // A message that does not load whole is dropped: its keys or movies cannot be trusted.
@@ -51,5 +52,5 @@ void RequestPipeServer_CL::OnReceive(const uint8_t* payload, uint32_t size)
     // Written now rather than with the next decode: a restart or a crash before that would
     // otherwise lose what this message brought.
     queue.Save(GetQueueFilePath());
-    if (kind == kKilnDecodeRequest && !window_->IsDecoding()) window_->PostDecodeStart();
+    if (kind == kKilnDecodeRequest && !starter_.IsDecoding()) starter_.PostDecodeStart();
 }

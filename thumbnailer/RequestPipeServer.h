@@ -5,11 +5,13 @@
 
 #include "core/ipc/PipeServer.h"
 
-class MainWindow_CL;
+class DecodeRequestList_CL;
+class DecodeStarter_IF;
 
 class RequestPipeServer_CL : public PipeServer_CL {
 public:
-    explicit RequestPipeServer_CL(MainWindow_CL* window) : window_(window) {}
+    // Both stay the caller's and must outlive the server's listener.
+    RequestPipeServer_CL(DecodeRequestList_CL& queue, DecodeStarter_IF& starter) : queue_(queue), starter_(starter) {}
     ~RequestPipeServer_CL() override { Stop(); }
 
     // Stops the listener and gives the pipe up. Safe to call more than once.
@@ -19,5 +21,6 @@ protected:
     void OnReceive(const uint8_t* payload, uint32_t size) override;
 
 private:
-    MainWindow_CL* window_;
+    DecodeRequestList_CL& queue_;
+    DecodeStarter_IF& starter_;
 };

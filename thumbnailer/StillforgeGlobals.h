@@ -24,9 +24,22 @@ extern std::wstring StillforgeName;
 extern std::wstring StillforgeDataFolder;
 
 constexpr wchar_t kThumbnailSection[] = L"THUMBNAIL";
-// THUMBNAIL key beside "exception": the movie that was in the decoder's hands, so that a
-// crash marker is held only against that movie.
+// The crash marker in THUMBNAIL, written by the decode run and the exception filter and read
+// back by the next run; spelt here only, since a key that differs between writer and reader
+// would switch crash recovery off without a sound.
+// 1 while a movie is in the decoder's hands.
+constexpr wchar_t kRunDecodeKey[] = L"run_decode";
+// 1 when the process died during a decode; cleared by the run that sees it.
+constexpr wchar_t kExceptionKey[] = L"exception";
+// The movie that was in the decoder's hands, so that the marker is held only against it.
 constexpr wchar_t kCrashedFileKey[] = L"exception_file";
+
+// THUMBNAIL setting: the private bytes, in MiB, past which the program restarts itself
+// between movies (0 or less: never). The media layers under Wine keep a little of every
+// graph they build; the default keeps the 32-bit release far from its 2 GiB of address
+// space, where a failed allocation on the decode thread would blame an innocent movie.
+constexpr wchar_t kMemoryRestartKey[] = L"decode_restart_private_mb";
+constexpr int kDefaultMemoryRestartMb = 1024;
 
 // Keeps the name and the folder and points the settings and the four logs into the folder.
 // Reelvault's own log (AppLog) is pointed at kiln_log.txt too, so that the failure lines of

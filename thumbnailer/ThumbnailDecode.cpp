@@ -3,21 +3,22 @@
 #include <objbase.h>
 
 #include "thumbnailer/DecodeSeam.h"
-#include "thumbnailer/MainWindow.h"
+#include "thumbnailer/DecodeRequestList.h"
+#include "thumbnailer/MovieDecode.h"
 #include "thumbnailer/StillforgeGlobals.h"
 
-int ThumbnailDecode(MainWindow_CL& window)
+int ThumbnailDecode(DecodeRequestList_CL& queue, DecodeHost_IF& host, HANDLE cancelEvent)
 {
     WriteLog(SequenceLog, L"ThumbnailDecode_START");
     DecodeRequestItem_CL work;
-    if (!window.GetQueue().GetHead(work)) return -1;
+    if (!queue.GetHead(work)) return -1;
     WriteLog(SequenceLog, L"ThumbnailDecode_001(残り%d file)", static_cast<int>(work.request_count));
     // The marker of a previous death is read before this run arms its own.
-    const int exception = ReadThumbnailSetting(L"exception", 0);
+    const int exception = ReadThumbnailSetting(kExceptionKey, 0);
     const std::wstring crashedFile = ThumbnailIni.ReadString(kThumbnailSection, kCrashedFileKey, L"");
     // Until the marker goes back to 0, a death of the process is blamed on this movie.
     ThumbnailIni.WriteString(kThumbnailSection, kCrashedFileKey, work.moviePath);
-    WriteThumbnailSetting(L"run_decode", 1);
+    WriteThumbnailSetting(kRunDecodeKey, 1);
 
     const HRESULT com = CoInitialize(nullptr);
     WriteLog(SequenceLog, L"ThumbnailDecode_002");
@@ -32,7 +33,7 @@ int ThumbnailDecode(MainWindow_CL& window)
     WriteLog(KilnLog, L"[LOG_LINE] (ini) exception=%d file(%s)", exception, work.moviePath.c_str());
     bool skip = false;
     if (exception != 0) {
-        WriteThumbnailSetting(L"exception", 0);
+        WriteThumbnailSetting(kExceptionKey, 0);
         if (_wcsicmp(crashedFile.c_str(), work.moviePath.c_str()) == 0) {
             skip = true;
             WriteLog(ErrorListLog, L"%s", work.moviePath.c_str());
@@ -42,17 +43,17 @@ int ThumbnailDecode(MainWindow_CL& window)
         }
     }
 
-    ThumbnailDecodeFrames(window, work, skip);
+    ThumbnailDecodeFrames(host, cancelEvent, work, skip);
 
     // A cancelled movie stays at the head, so that the next instance decodes it again.
-    if (!window.IsCancelling()) {
-        window.GetQueue().RemoveHead(work);
+    if (!host.IsCancelling()) {
+        queue.RemoveHead(work);
         WriteLog(SequenceLog, L"ThumbnailDecode_SAVE_START2");
-        window.GetQueue().Save(GetQueueFilePath());
+        queue.Save(GetQueueFilePath());
         WriteLog(SequenceLog, L"ThumbnailDecode_SAVE_END2");
     }
     WriteLog(SequenceLog, L"ThumbnailDecode_004");
-    WriteThumbnailSetting(L"run_decode", 0);
+    WriteThumbnailSetting(kRunDecodeKey, 0);
     if (SUCCEEDED(com)) CoUninitialize();
     WriteLog(SequenceLog, L"ThumbnailDecode_END");
     return 0;

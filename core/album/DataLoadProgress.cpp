@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-DataLoadProgress_CL* volatile g_dataLoadProgress = nullptr;
+std::atomic<DataLoadProgress_CL*> g_dataLoadProgress{nullptr};
 
 void DataLoadProgress_CL::Reset(int newTotal)
 {

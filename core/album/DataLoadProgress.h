@@ -2,6 +2,8 @@
 // Progress of an album load, shown on the data-load dialog's progress bar.
 #include <windows.h>
 
+#include <atomic>
+
 // The dialog owns one and publishes it through g_dataLoadProgress while it is open; with
 // no dialog (an album opened from the menu) the loaders report nothing.
 struct DataLoadProgress_CL {
@@ -19,4 +21,4 @@ private:
     void SendPercent();
 };
 
-extern DataLoadProgress_CL* volatile g_dataLoadProgress;
+extern std::atomic<DataLoadProgress_CL*> g_dataLoadProgress;

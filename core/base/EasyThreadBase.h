@@ -2,6 +2,7 @@
 // A worker thread that runs one job and ends; used behind the progress dialogs.
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 
 #include "core/base/UniqueHandle.h"
@@ -29,7 +30,7 @@ protected:
     // On the worker thread, after Run.
     virtual void OnEnd(EasyThreadBase_CL* self, uint32_t status) = 0;
 
-    volatile LONG status = 0;  // 0 at Start; the job may change it
+    std::atomic<LONG> status{0};  // 0 at Start; the job may change it
 
 private:
     static unsigned __stdcall ThreadProc(void* self);
@@ -38,7 +39,7 @@ private:
     UniqueHandle thread_;
     DWORD threadId_ = 0;
     UniqueHandle startEvent_;
-    volatile LONG running_ = 0;
+    std::atomic<LONG> running_{0};
     uint32_t jobArg1_ = 0;
     uint32_t jobArg2_ = 0;
 };

@@ -2,6 +2,7 @@
 // A worker thread driven by thread messages in the TM_FIRST..TM_LAST range.
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -29,13 +30,13 @@ public:
     void SetThreadName(const std::wstring& name) { name_ = name; }
     const std::wstring& GetThreadName() const { return name_; }
     DWORD GetThreadId() const { return threadId_; }
-    bool IsRunning() const { return thread_ && running_; }
+    bool IsRunning() const { return thread_ && running_ != 0; }
 
 protected:
     // Returning 0 for TM_QUIT ends the loop; any other result keeps it running.
     virtual uint32_t OnThreadMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
 
-    volatile LONG workFlag = 0;  // free for the subclass; Start sets it to 0
+    std::atomic<LONG> workFlag{0};  // free for the subclass; Start sets it to 0
     CriticalSection_CL lock;
 
 private:
@@ -45,7 +46,7 @@ private:
     UniqueHandle thread_;
     DWORD threadId_ = 0;
     UniqueHandle startEvent_;
-    volatile LONG running_ = 0;
+    std::atomic<LONG> running_{0};
     std::wstring name_;
     int startOnce_ = 1;
 };

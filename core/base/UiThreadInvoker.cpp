@@ -1,11 +1,11 @@
 #include "core/base/UiThreadInvoker.h"
 
 #include "core/base/Log.h"
+#include "core/base/ThreadMessages.h"
 
 namespace {
 
 const wchar_t* const kClassName = L"ReelvaultUiThreadInvoker";
-constexpr UINT WM_INVOKE = WM_APP + 0x3E0;
 
 }  // namespace
 

@@ -8,14 +8,12 @@
 #include <memory>
 
 #include "core/base/Semapho.h"
+#include "core/base/ThreadMessages.h"
 #include "core/ipc/Kiln_ResponseDecode.h"
 #include "core/ipc/PipeServer.h"
 
-// To the window: responses are waiting (wParam kPipeReceivedDecode, lParam = the server).
-constexpr UINT WM_PIPE_RECEIVED = WM_APP + 1;
+// wParam of WM_PIPE_RECEIVED (core/base/ThreadMessages.h): decode responses are waiting.
 constexpr WPARAM kPipeReceivedDecode = 3;
-// To the window: one response (lParam = the Kiln_ResponseDecode_CL, now the window's).
-constexpr UINT WM_DECODE_RESPONSE = 0x513;
 
 class MyPipeServer_CL : public PipeServer_CL {
 public:

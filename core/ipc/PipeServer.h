@@ -3,6 +3,7 @@
 // client signals the event named like the pipe.
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -58,7 +59,7 @@ private:
     UniqueHandle readEvent_;
     DWORD threadId_ = 0;
     UniqueHandle thread_;
-    volatile LONG running_ = 0;
+    std::atomic<LONG> running_{0};
 
     // Listener state, touched only on the listener thread.
     bool connected_ = false;

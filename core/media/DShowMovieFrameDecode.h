@@ -12,13 +12,11 @@
 #include <cstdint>
 #include <string>
 
+#include "core/base/ThreadMessages.h"
 #include "core/base/UniqueHandle.h"
 #include "core/media/DShowMovieHelper.h"
 
 class DShowMovieFrameDecodeThread_CL;
-
-// Posted by the decoder's filter graph to its window; the window answers with OnGraphNotify.
-constexpr UINT WM_GRAPH_NOTIFY = 0x3733;
 
 class DShowMovieFrameDecode_CL {
 public:

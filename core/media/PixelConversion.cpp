@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -31,6 +32,46 @@ uint32_t* TargetRow(const BgrxTarget& target, int row)
 }
 
 int LumaRows(const YuvFrameLayout& source) { return std::max(source.lumaRows, source.height); }
+
+// The reduced target must hold the reduced width; the source is checked by the caller.
+bool ReducedLayoutIsSane(const YuvFrameLayout& source, int factor, const BgrxTarget& target)
+{
+    if (!source.data || !target.data || factor < 1) return false;
+    if (source.width <= 0 || source.height <= 0 || source.width > kMaxSide || source.height > kMaxSide) return false;
+    if (source.stride <= 0 || source.stride > kMaxSide * 4) return false;
+    return target.stride >= ReducedSide(source.width, factor) * 4;
+}
+
+// The block means of a source already checked: rowOf(top-down row) gives a row's bytes,
+// add(row, pixel, sums) adds one pixel's three channels, pixelOf(means) makes the target
+// pixel.
+template <typename RowOf, typename Add, typename PixelOf>
+void ReduceBlocks(const YuvFrameLayout& source, int factor, const BgrxTarget& target, RowOf rowOf, Add add,
+                  PixelOf pixelOf)
+{
+    // A picture smaller than one block is one block of what there is.
+    const int blockWidth = std::min(factor, source.width);
+    const int blockHeight = std::min(factor, source.height);
+    const int width = ReducedSide(source.width, factor);
+    const int height = ReducedSide(source.height, factor);
+    const uint64_t count = static_cast<uint64_t>(blockWidth) * blockHeight;
+    // 64-bit sums: a block may be as large as the whole picture.
+    std::vector<uint64_t> sums(static_cast<size_t>(width) * 3);
+    for (int row = 0; row < height; ++row) {
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int k = 0; k < blockHeight; ++k) {
+            const BYTE* in = rowOf(row * blockHeight + k);
+            for (int x = 0; x < width; ++x)
+                for (int px = x * blockWidth; px < (x + 1) * blockWidth; ++px) add(in, px, &sums[static_cast<size_t>(x) * 3]);
+        }
+        uint32_t* out = TargetRow(target, row);
+        for (int x = 0; x < width; ++x) {
+            const uint64_t* sum = &sums[static_cast<size_t>(x) * 3];
+            out[x] = pixelOf(static_cast<int>((sum[0] + count / 2) / count), static_cast<int>((sum[1] + count / 2) / count),
+                             static_cast<int>((sum[2] + count / 2) / count));
+        }
+    }
+}
 
 }  // namespace
 
@@ -112,6 +153,55 @@ bool ConvertI420ToBgrx(const YuvFrameLayout& source, const BgrxTarget& target)
         uint32_t* out = TargetRow(target, row);
         for (int x = 0; x < source.width; ++x) out[x] = YuvToBgrx(luma[x], planeU[chromaOffset + x / 2], planeV[chromaOffset + x / 2]);
     }
+    return true;
+}
+
+int ReducedSide(int side, int factor)
+{
+    if (side <= 0 || factor < 1) return 0;
+    return std::max(1, side / factor);
+}
+
+bool ReduceYuy2ToBgrx(const YuvFrameLayout& source, int factor, const BgrxTarget& target)
+{
+    if (!ReducedLayoutIsSane(source, factor, target)) return false;
+    const uint64_t rowBytes = static_cast<uint64_t>((source.width + 1) / 2) * 4;
+    if (static_cast<uint64_t>(source.stride) < rowBytes) return false;
+    if (source.length < NeededBytes(source.stride, source.height, rowBytes)) return false;
+    // Averaged as Y, U and V, so that each block is converted once.
+    ReduceBlocks(
+        source, factor, target, [&](int row) { return source.data + static_cast<size_t>(row) * source.stride; },
+        [](const BYTE* in, int px, uint64_t* sum) {
+            const BYTE* pair = in + static_cast<size_t>(px / 2) * 4;
+            sum[0] += pair[(px & 1) ? 2 : 0];
+            sum[1] += pair[1];
+            sum[2] += pair[3];
+        },
+        [](int y, int u, int v) { return YuvToBgrx(y, u, v); });
+    return true;
+}
+
+bool ReduceRgb32ToBgrx(const YuvFrameLayout& source, bool bottomUp, int factor, const BgrxTarget& target)
+{
+    if (!ReducedLayoutIsSane(source, factor, target)) return false;
+    const uint64_t rowBytes = static_cast<uint64_t>(source.width) * 4;
+    if (static_cast<uint64_t>(source.stride) < rowBytes) return false;
+    if (source.length < NeededBytes(source.stride, source.height, rowBytes)) return false;
+    ReduceBlocks(
+        source, factor, target,
+        [&](int row) {
+            const int sourceRow = bottomUp ? source.height - 1 - row : row;
+            return source.data + static_cast<size_t>(sourceRow) * source.stride;
+        },
+        [](const BYTE* in, int px, uint64_t* sum) {
+            const BYTE* pixel = in + static_cast<size_t>(px) * 4;
+            sum[0] += pixel[0];
+            sum[1] += pixel[1];
+            sum[2] += pixel[2];
+        },
+        [](int b, int g, int r) {
+            return 0xFF000000u | static_cast<uint32_t>(r) << 16 | static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(b);
+        });
     return true;
 }
 

@@ -41,3 +41,12 @@ bool ConvertNv12ToBgrx(const YuvFrameLayout& source, const BgrxTarget& target);
 bool ConvertI420ToBgrx(const YuvFrameLayout& source, const BgrxTarget& target);
 // Bottom-up (or top-down) 32-bit rows copied into the top-down target.
 bool CopyRgb32ToBgrx(const YuvFrameLayout& source, bool bottomUp, const BgrxTarget& target);
+
+// The picture made `factor` times smaller on each side, each target pixel the mean of its
+// factor x factor block (a picture that is not a whole number of blocks loses its last
+// columns and rows): ReducedSide(width, factor) x ReducedSide(height, factor) pixels. For a
+// frame that only has to fill a small slot, this reads the source once and converts one
+// pixel per block. false as the full-size routines, or when the factor is below 1.
+int ReducedSide(int side, int factor);
+bool ReduceYuy2ToBgrx(const YuvFrameLayout& source, int factor, const BgrxTarget& target);
+bool ReduceRgb32ToBgrx(const YuvFrameLayout& source, bool bottomUp, int factor, const BgrxTarget& target);

@@ -163,6 +163,47 @@ TEST(PixelConversion, RefusesATargetNarrowerThanThePicture)
     EXPECT_FALSE(ConvertYuy2ToBgrx(Layout(data, 8, 4, 2, data.size()), narrow));
 }
 
+// A reduced frame is the mean of each block: taken in YUV for YUY2 (one conversion per
+// block), per channel for RGB32; columns and rows past the last whole block are left out.
+TEST(PixelConversion, ReductionAveragesEachBlockAndDropsTheRaggedEdge)
+{
+    // 5 x 4 YUY2 (stride 12) reduced by 2 to 2 x 2: the fifth column is left out.
+    Bytes yuy2 = {
+        20,  100, 40,  200, 60,  110, 80,  210, 250, 128, kPad, kPad,
+        30,  100, 50,  200, 70,  110, 90,  210, 250, 128, kPad, kPad,
+        100, 120, 100, 140, 200, 130, 200, 150, 250, 128, kPad, kPad,
+        100, 120, 100, 140, 200, 130, 200, 150, 250, 128, kPad, kPad,
+    };
+    Target out(2, 2);
+    ASSERT_TRUE(ReduceYuy2ToBgrx(Layout(yuy2, 12, 5, 4, yuy2.size()), 2, out.Get()));
+    EXPECT_EQ(out.At(0, 0), YuvToBgrx(35, 100, 200));  // (20 + 40 + 30 + 50) / 4
+    EXPECT_EQ(out.At(1, 0), YuvToBgrx(75, 110, 210));
+    EXPECT_EQ(out.At(0, 1), YuvToBgrx(100, 120, 140));
+    EXPECT_EQ(out.At(1, 1), YuvToBgrx(200, 130, 150));
+    EXPECT_EQ(ReducedSide(5, 2), 2);
+    EXPECT_EQ(ReducedSide(3, 7), 1);
+
+    // RGB32 bottom-up, 2 x 2 reduced by 2 to one pixel; the means round to the nearest.
+    const Bytes rgb = {10, 20, 30, 0, 11, 21, 31, 0, 12, 22, 32, 0, 14, 24, 35, 0};
+    Target one(1, 1);
+    ASSERT_TRUE(ReduceRgb32ToBgrx(Layout(rgb, 8, 2, 2, rgb.size()), true, 2, one.Get()));
+    EXPECT_EQ(one.At(0, 0), 0xFF20160Cu);  // B 47 / 4 -> 12, G 87 / 4 -> 22, R 128 / 4 = 32
+}
+
+TEST(PixelConversion, ReductionRefusesWhatTheFullSizeConversionRefuses)
+{
+    const Bytes data(64, 128);
+    Target out(4, 2);
+    EXPECT_TRUE(ReduceYuy2ToBgrx(Layout(data, 12, 4, 2, 12 + 8), 2, out.Get()));
+    EXPECT_FALSE(ReduceYuy2ToBgrx(Layout(data, 12, 4, 2, 12 + 7), 2, out.Get()));
+    EXPECT_FALSE(ReduceRgb32ToBgrx(Layout(data, 20, 4, 2, 20 + 15), false, 2, out.Get()));
+    EXPECT_FALSE(ReduceYuy2ToBgrx(Layout(data, 12, 4, 2, data.size()), 0, out.Get()));
+    EXPECT_FALSE(ReduceYuy2ToBgrx(Layout(data, 1, 4, 2, data.size()), 2, out.Get()));
+    BgrxTarget narrow = out.Get();
+    narrow.stride = 4;  // one pixel, the reduced row needs two
+    EXPECT_FALSE(ReduceYuy2ToBgrx(Layout(data, 12, 4, 2, data.size()), 2, narrow));
+}
+
 TEST(PixelConversion, FrameByteCountRefusesWhatCannotBeAFrame)
 {
     EXPECT_EQ(FrameByteCount(160, 120, 4), 160u * 120u * 4u);

@@ -6,20 +6,23 @@
 
 namespace {
 
-// A small strip with a colour on each side, as a GDI HBITMAP like the decode thread's.
+// A small strip with a colour on each side, in the decode thread's 5-5-5 layout, and the
+// same as a GDI HBITMAP.
 class StripBitmap {
 public:
-    StripBitmap()
+    StripBitmap() : strip(64, 16, PixelFormat16bppRGB555)
     {
-        Gdiplus::Bitmap strip(64, 16, PixelFormat32bppRGB);
-        Gdiplus::Graphics graphics(&strip);
-        Gdiplus::SolidBrush red(Gdiplus::Color(255, 200, 0, 0));
-        Gdiplus::SolidBrush blue(Gdiplus::Color(255, 0, 0, 200));
-        graphics.FillRectangle(&red, 0, 0, 32, 16);
-        graphics.FillRectangle(&blue, 32, 0, 32, 16);
+        {
+            Gdiplus::Graphics graphics(&strip);
+            Gdiplus::SolidBrush red(Gdiplus::Color(255, 200, 0, 0));
+            Gdiplus::SolidBrush blue(Gdiplus::Color(255, 0, 0, 200));
+            graphics.FillRectangle(&red, 0, 0, 32, 16);
+            graphics.FillRectangle(&blue, 32, 0, 32, 16);
+        }
         strip.GetHBITMAP(Gdiplus::Color(255, 0, 0, 0), &handle);
     }
     ~StripBitmap() { DeleteObject(handle); }
+    Gdiplus::Bitmap strip;
     HBITMAP handle = nullptr;
 };
 
@@ -39,28 +42,34 @@ TEST_F(ImageWriter, EachTypeWritesItsFormatAndAnUnknownTypeWritesNothing)
         {3, {}, ImageWriteResult::UnknownType},
     };
     StripBitmap strip;
+    // The decode thread hands the writers its GDI+ strip; the HBITMAP form is the writers'
+    // own. Both write the same kinds of file.
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "type " << c.type);
-        const std::wstring path = folder / (L"strip" + std::to_wstring(c.type) + L".img");
-        EXPECT_EQ(WriteStripImage(c.type, path, strip.handle), c.result);
-        const std::vector<uint8_t> bytes = ReadFileBytes(path);
-        if (c.magic.empty()) {
-            EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
-            continue;
+        for (bool fromHandle : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "type " << c.type << (fromHandle ? " from the HBITMAP" : " from the strip"));
+            const std::wstring path = folder / (L"strip" + std::to_wstring(c.type) + (fromHandle ? L"h.img" : L"s.img"));
+            const ImageWriteResult result = fromHandle ? WriteStripImage(c.type, path, strip.handle)
+                                                       : WriteStripImage(c.type, path, strip.strip);
+            EXPECT_EQ(result, c.result);
+            const std::vector<uint8_t> bytes = ReadFileBytes(path);
+            if (c.magic.empty()) {
+                EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+                continue;
+            }
+            ASSERT_GE(bytes.size(), c.magic.size());
+            EXPECT_TRUE(std::equal(c.magic.begin(), c.magic.end(), bytes.begin()));
+            EXPECT_EQ(GetFileAttributesW((path + L".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+            // The strip reads back with its two halves.
+            Gdiplus::Bitmap back(path.c_str());
+            ASSERT_EQ(back.GetLastStatus(), Gdiplus::Ok);
+            EXPECT_EQ(back.GetWidth(), 64u);
+            Gdiplus::Color left;
+            Gdiplus::Color right;
+            back.GetPixel(8, 8, &left);
+            back.GetPixel(56, 8, &right);
+            EXPECT_GT(left.GetR(), 150);
+            EXPECT_GT(right.GetB(), 150);
         }
-        ASSERT_GE(bytes.size(), c.magic.size());
-        EXPECT_TRUE(std::equal(c.magic.begin(), c.magic.end(), bytes.begin()));
-        EXPECT_EQ(GetFileAttributesW((path + L".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
-        // The strip reads back with its two halves.
-        Gdiplus::Bitmap back(path.c_str());
-        ASSERT_EQ(back.GetLastStatus(), Gdiplus::Ok);
-        EXPECT_EQ(back.GetWidth(), 64u);
-        Gdiplus::Color left;
-        Gdiplus::Color right;
-        back.GetPixel(8, 8, &left);
-        back.GetPixel(56, 8, &right);
-        EXPECT_GT(left.GetR(), 150);
-        EXPECT_GT(right.GetB(), 150);
     }
 }
 

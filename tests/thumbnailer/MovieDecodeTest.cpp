@@ -100,9 +100,8 @@ protected:
                               : SolidFrame(sourceWidth, sourceHeight, GreyOf(static_cast<int>(call)));
         return frame_.get();
     }
-    void WriteStrip(uint32_t, const std::wstring&, HBITMAP strip) override
+    void WriteStrip(uint32_t, const std::wstring&, Gdiplus::Bitmap& copy) override
     {
-        Gdiplus::Bitmap copy(strip, nullptr);
         stripWidth = copy.GetWidth();
         stripHeight = copy.GetHeight();
         Colours colours;

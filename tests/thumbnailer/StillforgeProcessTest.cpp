@@ -101,6 +101,33 @@ TEST_F(StillforgeProcess, PeriodicRestartHandsEveryQueuedMovieToTheNextInstance)
     EXPECT_TRUE(Contains(list, L"デコードアイテムの読み込み")) << Utf8(list);
 }
 
+// A limit below what any instance needs: every instance takes one movie, then restarts
+// before the next, and the movies are answered as one instance answers them, the one
+// that takes the process down included.
+TEST_F(StillforgeProcess, MemoryLimitRestartsBetweenMoviesAndLosesNothing)
+{
+    const std::wstring work = L" decode 1 5 1 delay-20 2 delay-20 3 fault-decode 4 delay-20 5 delay-20"
+                              L" responses 5 40000 sleep 800 queue close 15000";
+    RunResult plain = Kilnctl(StartScripted() + work);
+    ASSERT_EQ(0u, plain.exitCode) << plain.Text();
+    const size_t plainInstances = ProcessIds().size();
+    EXPECT_FALSE(Contains(Log(L"kiln_dec_list.txt"), L"(memory) restart")) << "the default limit is far away";
+
+    ini_.WriteInt(1, L"THUMBNAIL", L"decode_restart_private_mb");
+    RunResult limited = Kilnctl(StartScripted() + work);
+    ASSERT_EQ(0u, limited.exitCode) << limited.Text();
+    EXPECT_EQ(plain.Responses(), limited.Responses()) << limited.Text();
+    EXPECT_EQ(5u, limited.Responses().size()) << limited.Text();
+    EXPECT_TRUE(limited.QueueKeys(0).empty()) << limited.Text();
+    EXPECT_EQ(1u, plainInstances);
+    // One instance per movie, and one more for the movie that faulted: the instance that
+    // sets it aside restarts before the next.
+    EXPECT_EQ(6u, ProcessIds().size() - plainInstances);
+    const std::wstring list = Log(L"kiln_dec_list.txt");
+    EXPECT_TRUE(Contains(list, L"(memory) restart private_mb=")) << Utf8(list);
+    EXPECT_TRUE(Contains(Log(L"kiln_log.txt"), L"[LOG_LINE] (memory) restart private_mb=")) << Utf8(list);
+}
+
 TEST_F(StillforgeProcess, WatchdogMovesTheHungMovieLastAndTheOldProcessEnds)
 {
     ini_.WriteInt(1500, L"THUMBNAIL_TEST", L"watchdog_ms");

@@ -21,7 +21,8 @@
 //   queue                       print the queue file
 //   pid                         print the process id of the window of NAME
 //   close MS                    close the maker as Reelvault does, and any other window of
-//                               NAME after it; wait at most MS in all
+//                               NAME after it; wait at most MS in all (for the window too,
+//                               which a restart takes away for a moment)
 //   gone PID MS                 wait MS for a process to end
 //   memory                      print the memory of the maker's process
 //
@@ -334,7 +335,13 @@ private:
     bool Close(DWORD timeoutMs)
     {
         const ULONGLONG start = GetTickCount64();
+        // During a restart the old window is gone before the new one is titled: wait for
+        // the maker to show up again rather than take that moment for its end.
         DWORD pid = ProcessOfWindow(FindThumbnailMaker());
+        while (!pid && GetTickCount64() - start < timeoutMs) {
+            Sleep(50);
+            pid = ProcessOfWindow(FindThumbnailMaker());
+        }
         if (!pid) {
             Fail(L"error close: no window");
             return true;
@@ -353,7 +360,8 @@ private:
         return true;
     }
 
-    // The peak private bytes are the peak of the commit charge that only this process uses.
+    // The private bytes are the commit charge that only this process uses (Wine leaves the
+    // PrivateUsage of the extended counters at 0).
     bool PrintMemory()
     {
         const DWORD pid = ProcessOfWindow(FindThumbnailMaker());
@@ -366,7 +374,7 @@ private:
             return true;
         }
         Print(Format(L"memory pid=%u private=%lu peak_private=%lu working_set=%lu peak_working_set=%lu", pid,
-                     static_cast<unsigned long>(counters.PrivateUsage),
+                     static_cast<unsigned long>(counters.PagefileUsage),
                      static_cast<unsigned long>(counters.PeakPagefileUsage),
                      static_cast<unsigned long>(counters.WorkingSetSize),
                      static_cast<unsigned long>(counters.PeakWorkingSetSize)));

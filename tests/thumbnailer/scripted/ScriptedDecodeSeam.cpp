@@ -16,7 +16,7 @@
 #include "core/ipc/Kiln_ResponseDecode.h"
 #include "core/ipc/PipeClient.h"
 #include "thumbnailer/DecodeSeam.h"
-#include "thumbnailer/MainWindow.h"
+#include "thumbnailer/MovieDecode.h"
 #include "thumbnailer/StillforgeGlobals.h"
 
 namespace {
@@ -53,7 +53,7 @@ void Reply(const DecodeRequestItem_CL& work)
 
 }  // namespace
 
-void ThumbnailDecodeFrames(MainWindow_CL& window, DecodeRequestItem_CL& work, bool skip)
+void ThumbnailDecodeFrames(DecodeHost_IF& host, HANDLE cancelEvent, DecodeRequestItem_CL& work, bool skip)
 {
     const std::wstring& path = work.moviePath;
     WriteLog(DecodeListLog, L"(scripted) start key=%u pid=%u skip=%d file(%s)", work.request_id,
@@ -71,8 +71,8 @@ void ThumbnailDecodeFrames(MainWindow_CL& window, DecodeRequestItem_CL& work, bo
         Fault();
     } else if (path.find(L"throw-decode") != std::wstring::npos) {
         throw std::bad_alloc();
-    } else if (WaitForSingleObject(window.GetCancelEvent(), DelayOf(path)) == WAIT_OBJECT_0) {
-        window.SetCancelling();
+    } else if (WaitForSingleObject(cancelEvent, DelayOf(path)) == WAIT_OBJECT_0) {
+        host.SetCancelling();
         WriteLog(DecodeListLog, L"(scripted) cancelled key=%u pid=%u", work.request_id, GetCurrentProcessId());
         return;
     }
