@@ -223,7 +223,7 @@ bool StandinSession::SendPageAction(int command, const std::wstring& text)
 
 bool StandinSession::Drain()
 {
-    HostWindow other(100, 100);
+    HostWindow other(100, 100, false);
     bool done = false;
     ComPtr<ICoreWebView2Controller> marker;
     auto handler = MakeHandler<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(

@@ -69,7 +69,7 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-HostWindow::HostWindow(int width, int height)
+HostWindow::HostWindow(int width, int height, bool shown)
 {
     static const wchar_t kClass[] = L"ReelvaultStandinTestHost";
     WNDCLASSEXW windowClass = {};
@@ -84,7 +84,7 @@ HostWindow::HostWindow(int width, int height)
     window_ = CreateWindowExW(0, kClass, L"Browser stand-in test", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 20, 20,
                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
-    if (window_) {
+    if (window_ && shown) {
         ShowWindow(window_, SW_SHOWNORMAL);
         UpdateWindow(window_);
     }

@@ -85,10 +85,11 @@ ComPtr<Interface> MakeHandler(std::function<HRESULT(Args...)> body)
 // limit, which is far above any normal wait.
 bool PumpUntil(const std::function<bool()>& condition, DWORD limitMs = 60000);
 
-// A visible top-level window that hosts the view.
+// A top-level window that hosts the view, shown unless asked otherwise (showing one
+// costs a wait for the X server).
 class HostWindow {
 public:
-    HostWindow(int width, int height);
+    HostWindow(int width, int height, bool shown = true);
     ~HostWindow();
     HostWindow(const HostWindow&) = delete;
     HostWindow& operator=(const HostWindow&) = delete;
