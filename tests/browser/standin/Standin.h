@@ -181,6 +181,41 @@ HRESULT Standin_WriteCapture(HWND window, const WCHAR* address, const StandinPag
 BOOL Standin_IsNavigableAddress(const WCHAR* address);
 WCHAR* Standin_ResolveAddress(const WCHAR* base, const WCHAR* relative);
 
+/* ---- Event arguments, one object type for every event ---- */
+typedef enum StandinArgsKind {
+    STANDIN_ARGS_NAVIGATION_STARTING,
+    STANDIN_ARGS_CONTENT_LOADING,
+    STANDIN_ARGS_SOURCE_CHANGED,
+    STANDIN_ARGS_NAVIGATION_COMPLETED,
+    STANDIN_ARGS_NEW_WINDOW_REQUESTED,
+} StandinArgsKind;
+typedef struct StandinArgs {
+    const void* lpVtbl;
+    LONG references;
+    const IID* iid;
+    WCHAR* uri;
+    BOOL userInitiated;
+    BOOL redirected;
+    BOOL handled;
+    BOOL success;
+    BOOL isNewDocument;
+    BOOL isErrorPage;
+    int webErrorStatus;
+    UINT64 navigationId;
+} StandinArgs;
+StandinArgs* Standin_NewArgs(StandinArgsKind kind);
+void Standin_ReleaseArgs(StandinArgs* args);
+
+/* ---- The view, as the controller sees it ---- */
+/* A view with its window hidden in the parent, or null; one reference, the caller's. */
+StandinView* Standin_NewView(StandinEnvironment* environment, HWND parent);
+HWND Standin_ViewWindow(const StandinView* view);
+void Standin_ViewAddRef(StandinView* view);
+void Standin_ViewRelease(StandinView* view);
+/* Ends the view: its window goes and nothing it had queued is delivered. */
+void Standin_CloseView(StandinView* view);
+void Standin_ControllerRelease(StandinController* controller);
+
 HRESULT Standin_CreateController(StandinEnvironment* environment, HWND parent, StandinHandler* handler);
 void Standin_DeliverControllerCreated(StandinItem* item);
 void Standin_RunNavigationStep(StandinItem* item);

@@ -149,8 +149,6 @@ StandinItem* Standin_NewItem(StandinItemKind kind)
     return item;
 }
 
-void Standin_ControllerRelease(StandinController* controller);
-void Standin_ViewRelease(StandinView* view);
 
 void Standin_FreeItem(StandinItem* item)
 {

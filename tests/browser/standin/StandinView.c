@@ -1,5 +1,4 @@
-/* The controller, the view with its navigations, history and events, and the event
- * arguments. */
+/* The view: its navigations, history, page actions, window and events. */
 #include "Standin.h"
 #include "StandinCommands.h"
 
@@ -81,17 +80,6 @@ typedef struct Navigation {
     StandinPage page;
 } Navigation;
 
-struct StandinController {
-    const void* lpVtbl;
-    LONG references;
-    StandinEnvironment* environment;
-    StandinView* view;
-    HWND parent;
-    BOOL visible;
-    RECT bounds;
-    BOOL closed;
-};
-
 struct StandinView {
     const void* lpVtbl;
     LONG references;
@@ -114,15 +102,9 @@ struct StandinView {
     UINT64 nextNavigationId;
 };
 
-void Standin_ViewRelease(StandinView* view);
-void Standin_ControllerRelease(StandinController* controller);
 static void ViewAddRef(StandinView* view)
 {
     InterlockedIncrement(&view->references);
-}
-static void ControllerAddRef(StandinController* controller)
-{
-    InterlockedIncrement(&controller->references);
 }
 
 static void FreeNavigation(Navigation* navigation)
@@ -142,7 +124,7 @@ static void SetText(WCHAR** field, const WCHAR* text)
 
 /* Closing drops everything the view would still raise or complete: queued items see the
  * flag and are thrown away. */
-static void CloseView(StandinView* view)
+void Standin_CloseView(StandinView* view)
 {
     if (view->closed) return;
     view->closed = TRUE;
@@ -155,188 +137,6 @@ static void CloseView(StandinView* view)
         DestroyWindow(view->window);
     }
     view->window = NULL;
-}
-
-/* ---- Event arguments ---- */
-
-typedef struct StandinArgs {
-    const void* lpVtbl;
-    LONG references;
-    const IID* iid;
-    WCHAR* uri;
-    BOOL userInitiated;
-    BOOL redirected;
-    BOOL handled;
-    BOOL success;
-    BOOL isNewDocument;
-    BOOL isErrorPage;
-    int webErrorStatus;
-    UINT64 navigationId;
-} StandinArgs;
-
-static HRESULT STDMETHODCALLTYPE Args_QueryInterface(StandinArgs* self, REFIID iid, void** object)
-{
-    if (!object) return E_POINTER;
-    *object = NULL;
-    if (!IsEqualIID(iid, &StandinIID_IUnknown) && !IsEqualIID(iid, self->iid)) return E_NOINTERFACE;
-    InterlockedIncrement(&self->references);
-    *object = self;
-    return S_OK;
-}
-static ULONG STDMETHODCALLTYPE Args_AddRef(StandinArgs* self)
-{
-    return (ULONG)InterlockedIncrement(&self->references);
-}
-static ULONG STDMETHODCALLTYPE Args_Release(StandinArgs* self)
-{
-    const LONG left = InterlockedDecrement(&self->references);
-    if (left == 0) {
-        Standin_Free(self->uri);
-        Standin_Free(self);
-    }
-    return (ULONG)left;
-}
-static HRESULT STDMETHODCALLTYPE Args_get_Uri(StandinArgs* self, LPWSTR* uri)
-{
-    if (!uri) return E_POINTER;
-    *uri = Standin_CoTaskString(self->uri);
-    return *uri ? S_OK : E_OUTOFMEMORY;
-}
-#define ARGS_FLAG_GETTER(name, field)                                    \
-    static HRESULT STDMETHODCALLTYPE name(StandinArgs* self, BOOL* value) \
-    {                                                                    \
-        if (!value) return E_POINTER;                                    \
-        *value = self->field;                                            \
-        return S_OK;                                                     \
-    }
-ARGS_FLAG_GETTER(Args_get_IsUserInitiated, userInitiated)
-ARGS_FLAG_GETTER(Args_get_IsRedirected, redirected)
-ARGS_FLAG_GETTER(Args_get_Handled, handled)
-ARGS_FLAG_GETTER(Args_get_IsSuccess, success)
-ARGS_FLAG_GETTER(Args_get_IsNewDocument, isNewDocument)
-ARGS_FLAG_GETTER(Args_get_IsErrorPage, isErrorPage)
-static HRESULT STDMETHODCALLTYPE Args_get_Cancel(StandinArgs* self, BOOL* cancel)
-{
-    if (!cancel) return E_POINTER;
-    *cancel = FALSE;
-    return S_OK;
-}
-static HRESULT STDMETHODCALLTYPE Args_put_Handled(StandinArgs* self, BOOL handled)
-{
-    self->handled = handled;
-    return S_OK;
-}
-static HRESULT STDMETHODCALLTYPE Args_get_WebErrorStatus(StandinArgs* self, int* status)
-{
-    if (!status) return E_POINTER;
-    *status = self->webErrorStatus;
-    return S_OK;
-}
-static HRESULT STDMETHODCALLTYPE Args_get_NavigationId(StandinArgs* self, UINT64* id)
-{
-    if (!id) return E_POINTER;
-    *id = self->navigationId;
-    return S_OK;
-}
-
-typedef HRESULT(STDMETHODCALLTYPE* ArgsQueryInterface)(StandinArgs*, REFIID, void**);
-typedef ULONG(STDMETHODCALLTYPE* ArgsReference)(StandinArgs*);
-typedef HRESULT(STDMETHODCALLTYPE* ArgsText)(StandinArgs*, LPWSTR*);
-typedef HRESULT(STDMETHODCALLTYPE* ArgsFlag)(StandinArgs*, BOOL*);
-typedef HRESULT(STDMETHODCALLTYPE* ArgsSetFlag)(StandinArgs*, BOOL);
-typedef HRESULT(STDMETHODCALLTYPE* ArgsInt)(StandinArgs*, int*);
-typedef HRESULT(STDMETHODCALLTYPE* ArgsId)(StandinArgs*, UINT64*);
-
-typedef struct NavigationStartingArgsVtbl {
-    ArgsQueryInterface QueryInterface;
-    ArgsReference AddRef;
-    ArgsReference Release;
-    ArgsText get_Uri;
-    ArgsFlag get_IsUserInitiated;
-    ArgsFlag get_IsRedirected;
-    void* get_RequestHeaders;
-    ArgsFlag get_Cancel;
-    void* put_Cancel; /* cancelling is not offered: the call is refused */
-    ArgsId get_NavigationId;
-} NavigationStartingArgsVtbl;
-STANDIN_ASSERT_SLOT(NavigationStartingArgsVtbl, get_Uri, 3);
-STANDIN_ASSERT_SLOT(NavigationStartingArgsVtbl, get_IsUserInitiated, 4);
-STANDIN_ASSERT_SLOT(NavigationStartingArgsVtbl, get_IsRedirected, 5);
-STANDIN_ASSERT_SLOT(NavigationStartingArgsVtbl, get_NavigationId, 9);
-static NavigationStartingArgsVtbl navigationStartingArgsVtbl = {
-    Args_QueryInterface, Args_AddRef, Args_Release, Args_get_Uri, Args_get_IsUserInitiated, Args_get_IsRedirected,
-    NULL, Args_get_Cancel, NULL, Args_get_NavigationId,
-};
-
-typedef struct ContentLoadingArgsVtbl {
-    ArgsQueryInterface QueryInterface;
-    ArgsReference AddRef;
-    ArgsReference Release;
-    ArgsFlag get_IsErrorPage;
-    ArgsId get_NavigationId;
-} ContentLoadingArgsVtbl;
-STANDIN_ASSERT_SLOT(ContentLoadingArgsVtbl, get_IsErrorPage, 3);
-STANDIN_ASSERT_SLOT(ContentLoadingArgsVtbl, get_NavigationId, 4);
-static ContentLoadingArgsVtbl contentLoadingArgsVtbl = {
-    Args_QueryInterface, Args_AddRef, Args_Release, Args_get_IsErrorPage, Args_get_NavigationId,
-};
-
-typedef struct SourceChangedArgsVtbl {
-    ArgsQueryInterface QueryInterface;
-    ArgsReference AddRef;
-    ArgsReference Release;
-    ArgsFlag get_IsNewDocument;
-} SourceChangedArgsVtbl;
-STANDIN_ASSERT_SLOT(SourceChangedArgsVtbl, get_IsNewDocument, 3);
-static SourceChangedArgsVtbl sourceChangedArgsVtbl = {
-    Args_QueryInterface, Args_AddRef, Args_Release, Args_get_IsNewDocument,
-};
-
-typedef struct NavigationCompletedArgsVtbl {
-    ArgsQueryInterface QueryInterface;
-    ArgsReference AddRef;
-    ArgsReference Release;
-    ArgsFlag get_IsSuccess;
-    ArgsInt get_WebErrorStatus;
-    ArgsId get_NavigationId;
-} NavigationCompletedArgsVtbl;
-STANDIN_ASSERT_SLOT(NavigationCompletedArgsVtbl, get_IsSuccess, 3);
-STANDIN_ASSERT_SLOT(NavigationCompletedArgsVtbl, get_WebErrorStatus, 4);
-STANDIN_ASSERT_SLOT(NavigationCompletedArgsVtbl, get_NavigationId, 5);
-static NavigationCompletedArgsVtbl navigationCompletedArgsVtbl = {
-    Args_QueryInterface, Args_AddRef, Args_Release, Args_get_IsSuccess, Args_get_WebErrorStatus, Args_get_NavigationId,
-};
-
-typedef struct NewWindowRequestedArgsVtbl {
-    ArgsQueryInterface QueryInterface;
-    ArgsReference AddRef;
-    ArgsReference Release;
-    ArgsText get_Uri;
-    void* put_NewWindow;
-    void* get_NewWindow;
-    ArgsSetFlag put_Handled;
-    ArgsFlag get_Handled;
-    ArgsFlag get_IsUserInitiated;
-    void* GetDeferral;
-    void* get_WindowFeatures;
-} NewWindowRequestedArgsVtbl;
-STANDIN_ASSERT_SLOT(NewWindowRequestedArgsVtbl, get_Uri, 3);
-STANDIN_ASSERT_SLOT(NewWindowRequestedArgsVtbl, put_Handled, 6);
-STANDIN_ASSERT_SLOT(NewWindowRequestedArgsVtbl, get_IsUserInitiated, 8);
-STANDIN_ASSERT_SLOT(NewWindowRequestedArgsVtbl, get_WindowFeatures, 10);
-static NewWindowRequestedArgsVtbl newWindowRequestedArgsVtbl = {
-    Args_QueryInterface, Args_AddRef, Args_Release, Args_get_Uri, NULL, NULL, Args_put_Handled, Args_get_Handled,
-    Args_get_IsUserInitiated, NULL, NULL,
-};
-
-static StandinArgs* NewArgs(const void* vtable, const IID* iid)
-{
-    StandinArgs* args = (StandinArgs*)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(StandinArgs));
-    if (!args) return NULL;
-    args->lpVtbl = vtable;
-    args->references = 1;
-    args->iid = iid;
-    return args;
 }
 
 /* ---- Raising events ---- */
@@ -374,7 +174,7 @@ static void PostStep(StandinView* view, NavigationStep step, UINT64 navigationId
 
 static void RaiseNavigationStarting(StandinView* view, const Navigation* navigation, BOOL redirected)
 {
-    StandinArgs* args = NewArgs(&navigationStartingArgsVtbl, &StandinIID_NavigationStartingArgs);
+    StandinArgs* args = Standin_NewArgs(STANDIN_ARGS_NAVIGATION_STARTING);
     if (!args) return;
     args->uri = Standin_Duplicate(navigation->address);
     args->userInitiated = navigation->userInitiated;
@@ -385,12 +185,12 @@ static void RaiseNavigationStarting(StandinView* view, const Navigation* navigat
                navigation->userInitiated ? 1 : 0, redirected ? 1 : 0);
     details[ARRAYSIZE(details) - 1] = 0;
     RaiseEvent(view, EVENT_NAVIGATION_STARTING, args, details);
-    Args_Release(args);
+    Standin_ReleaseArgs(args);
 }
 
 static void RaiseNavigationCompleted(StandinView* view, UINT64 id, BOOL success, int webErrorStatus)
 {
-    StandinArgs* args = NewArgs(&navigationCompletedArgsVtbl, &StandinIID_NavigationCompletedArgs);
+    StandinArgs* args = Standin_NewArgs(STANDIN_ARGS_NAVIGATION_COMPLETED);
     if (!args) return;
     args->success = success;
     args->webErrorStatus = webErrorStatus;
@@ -399,7 +199,7 @@ static void RaiseNavigationCompleted(StandinView* view, UINT64 id, BOOL success,
     _snwprintf(details, ARRAYSIZE(details) - 1, L"success=%d status=%d", success ? 1 : 0, webErrorStatus);
     details[ARRAYSIZE(details) - 1] = 0;
     RaiseEvent(view, EVENT_NAVIGATION_COMPLETED, args, details);
-    Args_Release(args);
+    Standin_ReleaseArgs(args);
 }
 
 /* Starts a navigation; one still under way is ended first and completes as cancelled. */
@@ -512,14 +312,14 @@ void Standin_RunNavigationStep(StandinItem* item)
     case STEP_SOURCE:
         if (!view->source || wcscmp(view->source, navigation->address) != 0) {
             SetText(&view->source, navigation->address);
-            StandinArgs* args = NewArgs(&sourceChangedArgsVtbl, &StandinIID_SourceChangedArgs);
+            StandinArgs* args = Standin_NewArgs(STANDIN_ARGS_SOURCE_CHANGED);
             if (args) {
                 args->isNewDocument = TRUE;
                 WCHAR details[1100];
                 _snwprintf(details, ARRAYSIZE(details) - 1, L"source=%ls", navigation->address);
                 details[ARRAYSIZE(details) - 1] = 0;
                 RaiseEvent(view, EVENT_SOURCE_CHANGED, args, details);
-                Args_Release(args);
+                Standin_ReleaseArgs(args);
             }
         }
         if (IsCurrent(view, navigation)) PostStep(view, STEP_CONTENT, navigation->id);
@@ -532,12 +332,12 @@ void Standin_RunNavigationStep(StandinItem* item)
         view->hoveredLink = 0;
         CommitHistory(view, navigation);
         if (view->window) InvalidateRect(view->window, NULL, TRUE);
-        StandinArgs* args = NewArgs(&contentLoadingArgsVtbl, &StandinIID_ContentLoadingArgs);
+        StandinArgs* args = Standin_NewArgs(STANDIN_ARGS_CONTENT_LOADING);
         if (args) {
             args->isErrorPage = navigation->isErrorPage;
             args->navigationId = navigation->id;
             RaiseEvent(view, EVENT_CONTENT_LOADING, args, NULL);
-            Args_Release(args);
+            Standin_ReleaseArgs(args);
         }
         if (IsCurrent(view, navigation)) PostStep(view, STEP_HISTORY, navigation->id);
         break;
@@ -572,7 +372,7 @@ void Standin_RunNavigationStep(StandinItem* item)
 
 static void RaiseNewWindowRequested(StandinView* view, const WCHAR* address, BOOL userInitiated)
 {
-    StandinArgs* args = NewArgs(&newWindowRequestedArgsVtbl, &StandinIID_NewWindowRequestedArgs);
+    StandinArgs* args = Standin_NewArgs(STANDIN_ARGS_NEW_WINDOW_REQUESTED);
     if (!args) return;
     args->uri = Standin_Duplicate(address);
     args->userInitiated = userInitiated;
@@ -583,7 +383,7 @@ static void RaiseNewWindowRequested(StandinView* view, const WCHAR* address, BOO
     /* The real runtime would open a popup window for an unhandled request; the stand-in
      * only says so. */
     if (!args->handled) Standin_Log(L"note NewWindowRequested not handled: a popup window would open");
-    Args_Release(args);
+    Standin_ReleaseArgs(args);
 }
 
 static void GoToHistoryEntry(StandinView* view, int target, BOOL userInitiated)
@@ -714,7 +514,7 @@ static LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam,
         if (view) {
             view->window = NULL;
             SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            CloseView(view);
+            Standin_CloseView(view);
         }
         break;
     default: break;
@@ -817,7 +617,7 @@ static ULONG STDMETHODCALLTYPE View_Release(StandinView* self)
 {
     const LONG left = InterlockedDecrement(&self->references);
     if (left != 0) return (ULONG)left;
-    CloseView(self);
+    Standin_CloseView(self);
     Standin_Free(self->source);
     Standin_Free(self->title);
     Standin_Free(self->statusText);
@@ -1081,139 +881,21 @@ static ViewVtbl viewVtbl = {
     .get_StatusBarText = View_get_StatusBarText,
 };
 
-/* ---- The controller ---- */
-
-typedef struct ControllerVtbl {
-    HRESULT(STDMETHODCALLTYPE* QueryInterface)(StandinController*, REFIID, void**);
-    ULONG(STDMETHODCALLTYPE* AddRef)(StandinController*);
-    ULONG(STDMETHODCALLTYPE* Release)(StandinController*);
-    HRESULT(STDMETHODCALLTYPE* get_IsVisible)(StandinController*, BOOL*);
-    HRESULT(STDMETHODCALLTYPE* put_IsVisible)(StandinController*, BOOL);
-    HRESULT(STDMETHODCALLTYPE* get_Bounds)(StandinController*, RECT*);
-    HRESULT(STDMETHODCALLTYPE* put_Bounds)(StandinController*, RECT);
-    void* zoomFocusAndParent[17]; /* slots 7-23 */
-    HRESULT(STDMETHODCALLTYPE* Close)(StandinController*);
-    HRESULT(STDMETHODCALLTYPE* get_CoreWebView2)(StandinController*, StandinView**);
-} ControllerVtbl;
-STANDIN_ASSERT_SLOT(ControllerVtbl, get_IsVisible, 3);
-STANDIN_ASSERT_SLOT(ControllerVtbl, put_IsVisible, 4);
-STANDIN_ASSERT_SLOT(ControllerVtbl, get_Bounds, 5);
-STANDIN_ASSERT_SLOT(ControllerVtbl, put_Bounds, 6);
-STANDIN_ASSERT_SLOT(ControllerVtbl, Close, 24);
-STANDIN_ASSERT_SLOT(ControllerVtbl, get_CoreWebView2, 25);
-
-static HRESULT STDMETHODCALLTYPE Controller_QueryInterface(StandinController* self, REFIID iid, void** object)
+void Standin_ViewAddRef(StandinView* view)
 {
-    if (!object) return E_POINTER;
-    *object = NULL;
-    if (!IsEqualIID(iid, &StandinIID_IUnknown) && !IsEqualIID(iid, &StandinIID_Controller)) return E_NOINTERFACE;
-    ControllerAddRef(self);
-    *object = self;
-    return S_OK;
+    ViewAddRef(view);
 }
 
-static ULONG STDMETHODCALLTYPE Controller_AddRef(StandinController* self)
+HWND Standin_ViewWindow(const StandinView* view)
 {
-    return (ULONG)InterlockedIncrement(&self->references);
+    return view->window;
 }
 
-static HRESULT STDMETHODCALLTYPE Controller_Close(StandinController* self)
-{
-    Standin_Log(L"call Close");
-    if (self->closed) return S_OK;
-    self->closed = TRUE;
-    if (self->view) {
-        CloseView(self->view);
-        Standin_ViewRelease(self->view);
-        self->view = NULL;
-    }
-    return S_OK;
-}
-
-/* As with the real runtime, the last reference to the controller closes the view. */
-static ULONG STDMETHODCALLTYPE Controller_Release(StandinController* self)
-{
-    const LONG left = InterlockedDecrement(&self->references);
-    if (left != 0) return (ULONG)left;
-    self->references = 1; /* keeps Close from seeing a dead object */
-    Controller_Close(self);
-    Standin_EnvironmentRelease(self->environment);
-    Standin_Free(self);
-    return 0;
-}
-
-void Standin_ControllerRelease(StandinController* controller)
-{
-    Controller_Release(controller);
-}
-
-static HRESULT STDMETHODCALLTYPE Controller_get_IsVisible(StandinController* self, BOOL* visible)
-{
-    if (!visible) return E_POINTER;
-    *visible = self->visible;
-    return S_OK;
-}
-
-static HRESULT STDMETHODCALLTYPE Controller_put_IsVisible(StandinController* self, BOOL visible)
-{
-    Standin_Log(L"call put_IsVisible %d", visible ? 1 : 0);
-    if (self->closed) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
-    self->visible = visible ? TRUE : FALSE;
-    if (self->view && self->view->window) ShowWindow(self->view->window, visible ? SW_SHOWNA : SW_HIDE);
-    return S_OK;
-}
-
-static HRESULT STDMETHODCALLTYPE Controller_get_Bounds(StandinController* self, RECT* bounds)
-{
-    if (!bounds) return E_POINTER;
-    *bounds = self->bounds;
-    return S_OK;
-}
-
-static HRESULT STDMETHODCALLTYPE Controller_put_Bounds(StandinController* self, RECT bounds)
-{
-    Standin_Log(L"call put_Bounds %ld,%ld,%ld,%ld", bounds.left, bounds.top, bounds.right, bounds.bottom);
-    if (self->closed) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
-    self->bounds = bounds;
-    if (self->view && self->view->window)
-        MoveWindow(self->view->window, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
-                   TRUE);
-    return S_OK;
-}
-
-static HRESULT STDMETHODCALLTYPE Controller_get_CoreWebView2(StandinController* self, StandinView** view)
-{
-    Standin_Log(L"call get_CoreWebView2");
-    if (!view) return E_POINTER;
-    *view = NULL;
-    StandinSwitches switches;
-    Standin_ReadSwitches(&switches);
-    if (self->closed || !self->view || switches.noView) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
-    ViewAddRef(self->view);
-    *view = self->view;
-    return S_OK;
-}
-
-static ControllerVtbl controllerVtbl = {
-    .QueryInterface = Controller_QueryInterface,
-    .AddRef = Controller_AddRef,
-    .Release = Controller_Release,
-    .get_IsVisible = Controller_get_IsVisible,
-    .put_IsVisible = Controller_put_IsVisible,
-    .get_Bounds = Controller_get_Bounds,
-    .put_Bounds = Controller_put_Bounds,
-    .Close = Controller_Close,
-    .get_CoreWebView2 = Controller_get_CoreWebView2,
-};
-
-static BOOL PrepareClasses(void)
+static BOOL PrepareViewClass(void)
 {
     static BOOL prepared = FALSE;
     if (prepared) return TRUE;
     Standin_FillVtable(&viewVtbl, sizeof(viewVtbl));
-    Standin_FillVtable(&controllerVtbl, sizeof(controllerVtbl));
-    Standin_FillVtable(&navigationStartingArgsVtbl, sizeof(navigationStartingArgsVtbl));
-    Standin_FillVtable(&newWindowRequestedArgsVtbl, sizeof(newWindowRequestedArgsVtbl));
     WNDCLASSEXW windowClass;
     ZeroMemory(&windowClass, sizeof(windowClass));
     windowClass.cbSize = sizeof(windowClass);
@@ -1226,68 +908,22 @@ static BOOL PrepareClasses(void)
     return TRUE;
 }
 
-HRESULT Standin_CreateController(StandinEnvironment* environment, HWND parent, StandinHandler* handler)
+StandinView* Standin_NewView(StandinEnvironment* environment, HWND parent)
 {
-    if (!handler) return E_POINTER;
-    if (!Standin_HandlerAnswers(handler, &StandinIID_ControllerCompletedHandler)) return E_NOINTERFACE;
-    if (!parent || !IsWindow(parent)) return HRESULT_FROM_WIN32(ERROR_INVALID_WINDOW_HANDLE);
-    if (!PrepareClasses()) return E_FAIL;
-    StandinSwitches switches;
-    Standin_ReadSwitches(&switches);
-
-    StandinItem* item = Standin_NewItem(STANDIN_ITEM_CONTROLLER_CREATED);
-    if (!item) return E_OUTOFMEMORY;
-    item->handler = handler;
-    handler->lpVtbl->AddRef(handler);
-    item->environment = environment;
-    Standin_EnvironmentAddRef(environment);
-    if (switches.controllerFailed) {
-        item->result = E_FAIL;
-        return Standin_Post(environment, item) ? S_OK : E_FAIL;
-    }
-
-    StandinController* controller =
-        (StandinController*)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(StandinController));
+    if (!PrepareViewClass()) return NULL;
     StandinView* view = (StandinView*)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(StandinView));
-    if (!controller || !view) {
-        Standin_Free(controller);
-        Standin_Free(view);
-        Standin_FreeItem(item);
-        return E_OUTOFMEMORY;
-    }
+    if (!view) return NULL;
     view->lpVtbl = &viewVtbl;
-    view->references = 1; /* the controller's */
+    view->references = 1;
     view->environment = environment;
     Standin_EnvironmentAddRef(environment);
     view->source = Standin_Duplicate(L"about:blank");
     view->title = Standin_Duplicate(L"about:blank");
     view->page.background = RGB(255, 255, 255);
-    /* Like the runtime, the view's window is added to the parent before this call returns;
-     * it stays hidden until the host makes the controller visible. */
+    /* Like the runtime, the view's window is added to the parent before the controller's
+     * creation returns; it stays hidden until the host makes the controller visible. */
     view->window = CreateWindowExW(0, STANDIN_VIEW_CLASS, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent, NULL,
                                    GetModuleHandleW(NULL), NULL);
     if (view->window) SetWindowLongPtrW(view->window, GWLP_USERDATA, (LONG_PTR)view);
-
-    controller->lpVtbl = &controllerVtbl;
-    controller->references = 1; /* the item's, handed to the host with the completion */
-    controller->environment = environment;
-    Standin_EnvironmentAddRef(environment);
-    controller->view = view;
-    controller->parent = parent;
-    item->controller = controller;
-    item->result = view->window ? S_OK : E_FAIL;
-    return Standin_Post(environment, item) ? S_OK : E_FAIL;
-}
-
-void Standin_DeliverControllerCreated(StandinItem* item)
-{
-    HRESULT result = item->result;
-    StandinController* controller = SUCCEEDED(result) ? item->controller : NULL;
-    /* The documented answer when the parent is destroyed before the creation finished. */
-    if (controller && !IsWindow(controller->parent)) {
-        result = E_ABORT;
-        controller = NULL;
-    }
-    Standin_Log(L"event ControllerCreated hr=0x%08lX", (unsigned long)result);
-    item->handler->lpVtbl->Invoke.object(item->handler, result, controller);
+    return view;
 }
