@@ -130,6 +130,39 @@ TEST_F(StandinNavigationTest, ARedirectStartsAgainAndCompletesOnce)
     EXPECT_FALSE(session.CanGoBack()) << "the redirect is one history entry";
 }
 
+TEST_F(StandinNavigationTest, ANavigationStartedFromAHandlerReplacesTheRunningOne)
+{
+    StandinSession session;
+    ASSERT_TRUE(session.Start()) << session.FailedStep();
+    // The first NavigationStarting turns the view elsewhere, as a host may do.
+    bool redirected = false;
+    EventRegistrationToken token;
+    session.view->add_NavigationStarting(
+        MakeHandler<ICoreWebView2NavigationStartingEventHandler>(
+            std::function<HRESULT(ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs*)>(
+                [&](ICoreWebView2* sender, ICoreWebView2NavigationStartingEventArgs*) {
+                    if (!redirected) {
+                        redirected = true;
+                        sender->Navigate(server_.Url("/two").c_str());
+                    }
+                    return S_OK;
+                }))
+            .Get(),
+        &token);
+    ASSERT_EQ(session.Navigate(server_.Url("/one")), S_OK);
+    ASSERT_TRUE(session.WaitForCompletions(2));
+    ASSERT_TRUE(session.Drain());
+
+    EXPECT_EQ(session.Names(), (std::vector<std::string>{"NavigationStarting", "NavigationCompleted",
+                                                         "NavigationStarting", "SourceChanged", "HistoryChanged",
+                                                         "DocumentTitleChanged", "NavigationCompleted"}));
+    EXPECT_FALSE(session.events[1].success);
+    EXPECT_EQ(session.events[1].webErrorStatus, 14);  // COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED
+    EXPECT_TRUE(session.events.back().success);
+    EXPECT_EQ(session.Source(), server_.Url("/two"));
+    EXPECT_EQ(server_.RequestPaths(), std::vector<std::string>{"/two"});
+}
+
 TEST_F(StandinNavigationTest, RefusesWhatTheRuntimeRefuses)
 {
     StandinSession session;

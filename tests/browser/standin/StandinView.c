@@ -156,9 +156,11 @@ static void RaiseEvent(StandinView* view, EventKind kind, StandinArgs* args, con
     Standin_ViewRelease(view);
 }
 
-static BOOL IsCurrent(StandinView* view, const Navigation* navigation)
+/* By id, not by pointer: a handler may have started another navigation, and the new one
+ * can sit at the freed one's address. */
+static BOOL IsCurrent(StandinView* view, UINT64 navigationId)
 {
-    return !view->closed && view->navigation == navigation;
+    return !view->closed && view->navigation && view->navigation->id == navigationId;
 }
 
 static void PostStep(StandinView* view, NavigationStep step, UINT64 navigationId)
@@ -285,12 +287,14 @@ void Standin_RunNavigationStep(StandinItem* item)
         return;
     }
     Navigation* navigation = view->navigation;
-    if (!navigation || navigation->id != item->navigationId) return;
+    const UINT64 id = item->navigationId;
+    if (!IsCurrent(view, id)) return;
+    /* After raising an event the navigation may be gone: only the id is used then. */
 
     switch ((NavigationStep)item->command) {
     case STEP_STARTING:
         RaiseNavigationStarting(view, navigation, FALSE);
-        if (IsCurrent(view, navigation)) PostStep(view, STEP_FETCH, navigation->id);
+        if (IsCurrent(view, id)) PostStep(view, STEP_FETCH, id);
         break;
     case STEP_FETCH: {
         const int redirectsBefore = navigation->redirects;
@@ -303,10 +307,10 @@ void Standin_RunNavigationStep(StandinItem* item)
                 break;
             }
             RaiseNavigationStarting(view, navigation, TRUE);
-            if (IsCurrent(view, navigation)) PostStep(view, STEP_FETCH, navigation->id);
+            if (IsCurrent(view, id)) PostStep(view, STEP_FETCH, id);
             break;
         }
-        PostStep(view, STEP_SOURCE, navigation->id);
+        PostStep(view, STEP_SOURCE, id);
         break;
     }
     case STEP_SOURCE:
@@ -322,7 +326,7 @@ void Standin_RunNavigationStep(StandinItem* item)
                 Standin_ReleaseArgs(args);
             }
         }
-        if (IsCurrent(view, navigation)) PostStep(view, STEP_CONTENT, navigation->id);
+        if (IsCurrent(view, id)) PostStep(view, STEP_CONTENT, id);
         break;
     case STEP_CONTENT: {
         Standin_ClearPage(&view->page);
@@ -339,12 +343,12 @@ void Standin_RunNavigationStep(StandinItem* item)
             RaiseEvent(view, EVENT_CONTENT_LOADING, args, NULL);
             Standin_ReleaseArgs(args);
         }
-        if (IsCurrent(view, navigation)) PostStep(view, STEP_HISTORY, navigation->id);
+        if (IsCurrent(view, id)) PostStep(view, STEP_HISTORY, id);
         break;
     }
     case STEP_HISTORY:
         if (!navigation->reload) RaiseEvent(view, EVENT_HISTORY_CHANGED, NULL, NULL);
-        if (IsCurrent(view, navigation)) PostStep(view, STEP_TITLE, navigation->id);
+        if (IsCurrent(view, id)) PostStep(view, STEP_TITLE, id);
         break;
     case STEP_TITLE: {
         /* A page without a title is named after its address. */
@@ -356,7 +360,7 @@ void Standin_RunNavigationStep(StandinItem* item)
             details[ARRAYSIZE(details) - 1] = 0;
             RaiseEvent(view, EVENT_DOCUMENT_TITLE_CHANGED, NULL, details);
         }
-        if (IsCurrent(view, navigation)) PostStep(view, STEP_COMPLETED, navigation->id);
+        if (IsCurrent(view, id)) PostStep(view, STEP_COMPLETED, id);
         break;
     }
     case STEP_COMPLETED:
