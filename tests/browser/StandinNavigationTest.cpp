@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlwapi.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -51,8 +53,8 @@ protected:
                                   "<body bgcolor=\"#ffe0a0\">First page of the stand-in.\n"
                                   "<a href=\"/two\">to two</a> <a href=\"/three\" target=\"_blank\">three apart</a>"
                                   "</body></html>");
-        server_.ServePage("/two", "<html><head><title>Page two</title></head><body bgcolor=\"#c0e0ff\">Second page."
-                                  "</body></html>");
+        server_.ServePage("/two", "<html><head><title>二番目のページ</title></head><body bgcolor=\"#c0e0ff\">"
+                                  "Second page.</body></html>");
         server_.ServeRedirect("/moved", 302, "/two");
     }
     void TearDown() override { CoUninitialize(); }
@@ -83,17 +85,23 @@ TEST_F(StandinNavigationTest, TwoPagesRaiseTheEventsInOrderAfterTheCall)
     EXPECT_TRUE(session.events[0].userInitiated);
     EXPECT_FALSE(session.events[0].redirected);
     EXPECT_TRUE(session.events[4].success);
-    EXPECT_EQ(session.events[8].uri, L"Page two");
+    EXPECT_EQ(session.events[8].uri, L"二番目のページ");
     EXPECT_EQ(server_.RequestPaths(), (std::vector<std::string>{"/one", "/two"}));
 
-    // The log also holds ContentLoading, which the pane does not listen to.
-    const std::vector<std::string> logged = EventNames(ReadLines(log));
+    // The log also holds ContentLoading, which the pane does not listen to, and the calls.
+    const std::vector<std::string> lines = ReadLines(log);
+    const std::vector<std::string> logged = EventNames(lines);
     const std::vector<std::string> onePage = {"NavigationStarting", "SourceChanged", "ContentLoading",
                                               "HistoryChanged", "DocumentTitleChanged", "NavigationCompleted"};
     std::vector<std::string> loggedExpected = {"EnvironmentCreated", "ControllerCreated"};
     loggedExpected.insert(loggedExpected.end(), onePage.begin(), onePage.end());
     loggedExpected.insert(loggedExpected.end(), onePage.begin(), onePage.end());
     EXPECT_EQ(logged, loggedExpected);
+    const auto has = [&lines](const std::string& line) {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    };
+    EXPECT_TRUE(has("call Navigate " + server_.Origin() + "/two"));
+    EXPECT_TRUE(has("event DocumentTitleChanged title=二番目のページ")) << "the log is UTF-8";
 
     // The view is a child of the host window, placed where the controller's bounds say.
     HWND viewWindow = session.ViewWindow();
@@ -213,6 +221,28 @@ TEST_F(StandinNavigationTest, AnUnreachablePageCompletesWithoutSuccess)
     ASSERT_TRUE(session.WaitForCompletions(1));
     EXPECT_FALSE(session.events.back().success);
     EXPECT_EQ(session.events.back().webErrorStatus, 12);  // COREWEBVIEW2_WEB_ERROR_STATUS_CANNOT_CONNECT
+}
+
+TEST_F(StandinNavigationTest, ShowsLocalFilesAndAboutBlank)
+{
+    const std::wstring page = folder_ / L"local page.html";
+    ASSERT_TRUE(WriteFileBytes(page, std::vector<uint8_t>{'<', 't', 'i', 't', 'l', 'e', '>', 'L', 'o', 'c', 'a', 'l',
+                                                          '<', '/', 't', 'i', 't', 'l', 'e', '>'}));
+    wchar_t address[MAX_PATH * 3] = {};
+    DWORD length = ARRAYSIZE(address);
+    ASSERT_EQ(UrlCreateFromPathW(page.c_str(), address, &length, 0), S_OK);
+
+    StandinSession session;
+    ASSERT_TRUE(session.Start()) << session.FailedStep();
+    ASSERT_EQ(session.Navigate(address), S_OK);
+    ASSERT_TRUE(session.WaitForCompletions(1));
+    EXPECT_TRUE(session.events.back().success);
+    EXPECT_EQ(session.Title(), L"Local");
+    ASSERT_EQ(session.Navigate(L"about:blank"), S_OK);
+    ASSERT_TRUE(session.WaitForCompletions(2));
+    EXPECT_TRUE(session.events.back().success);
+    EXPECT_EQ(session.Source(), L"about:blank");
+    EXPECT_TRUE(session.CanGoBack());
 }
 
 TEST(StandinLoaderVariants, EachVariantExportsOnlyItsOwnName)
