@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/browser/LocalHttpServer.h"
@@ -206,6 +207,19 @@ TEST_F(StandinNavigationTest, RefusesWhatTheRuntimeRefuses)
     EventRegistrationToken token;
     EXPECT_EQ(session.view->add_HistoryChanged(&mute, &token), E_NOINTERFACE);
     EXPECT_EQ(session.environment->CreateCoreWebView2Controller(nullptr, nullptr), E_POINTER);
+
+    // The objects answer only on the thread that created the environment.
+    const std::wstring address = server_.Url("/one");
+    std::vector<HRESULT> fromOtherThread;
+    std::thread other([&] {
+        RECT bounds = {0, 0, 10, 10};
+        LPWSTR source = nullptr;
+        fromOtherThread = {session.view->Navigate(address.c_str()), session.view->get_Source(&source),
+                           session.controller->put_Bounds(bounds),
+                           session.environment->CreateCoreWebView2Controller(session.host.Get(), nullptr)};
+    });
+    other.join();
+    EXPECT_EQ(fromOtherThread, std::vector<HRESULT>(4, RPC_E_WRONG_THREAD));
 }
 
 TEST_F(StandinNavigationTest, AnUnreachablePageCompletesWithoutSuccess)

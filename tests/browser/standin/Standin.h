@@ -141,7 +141,11 @@ struct StandinEnvironment {
     const void* lpVtbl;
     LONG references;
     HWND messageWindow;
+    DWORD thread; /* the thread that created it: the only one its objects answer */
 };
+/* Like the runtime's objects, the stand-in's answer only on the thread that created the
+ * environment; other threads get RPC_E_WRONG_THREAD. */
+BOOL Standin_IsOwnerThread(const StandinEnvironment* environment);
 void Standin_EnvironmentAddRef(StandinEnvironment* environment);
 void Standin_EnvironmentRelease(StandinEnvironment* environment);
 StandinEnvironment* Standin_NewEnvironment(void);

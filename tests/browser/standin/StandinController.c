@@ -46,16 +46,22 @@ static ULONG STDMETHODCALLTYPE Controller_AddRef(StandinController* self)
     return (ULONG)InterlockedIncrement(&self->references);
 }
 
-static HRESULT STDMETHODCALLTYPE Controller_Close(StandinController* self)
+static void CloseController(StandinController* self)
 {
-    Standin_Log(L"call Close");
-    if (self->closed) return S_OK;
+    if (self->closed) return;
     self->closed = TRUE;
     if (self->view) {
         Standin_CloseView(self->view);
         Standin_ViewRelease(self->view);
         self->view = NULL;
     }
+}
+
+static HRESULT STDMETHODCALLTYPE Controller_Close(StandinController* self)
+{
+    Standin_Log(L"call Close");
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
+    CloseController(self);
     return S_OK;
 }
 
@@ -64,8 +70,7 @@ static ULONG STDMETHODCALLTYPE Controller_Release(StandinController* self)
 {
     const LONG left = InterlockedDecrement(&self->references);
     if (left != 0) return (ULONG)left;
-    self->references = 1; /* keeps Close from seeing a dead object */
-    Controller_Close(self);
+    CloseController(self);
     Standin_EnvironmentRelease(self->environment);
     Standin_Free(self);
     return 0;
@@ -79,6 +84,7 @@ void Standin_ControllerRelease(StandinController* controller)
 static HRESULT STDMETHODCALLTYPE Controller_get_IsVisible(StandinController* self, BOOL* visible)
 {
     Standin_Log(L"call get_IsVisible");
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
     if (!visible) return E_POINTER;
     *visible = self->visible;
     return S_OK;
@@ -87,6 +93,7 @@ static HRESULT STDMETHODCALLTYPE Controller_get_IsVisible(StandinController* sel
 static HRESULT STDMETHODCALLTYPE Controller_put_IsVisible(StandinController* self, BOOL visible)
 {
     Standin_Log(L"call put_IsVisible %d", visible ? 1 : 0);
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
     if (self->closed) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
     self->visible = visible ? TRUE : FALSE;
     if (self->view && Standin_ViewWindow(self->view)) ShowWindow(Standin_ViewWindow(self->view), visible ? SW_SHOWNA : SW_HIDE);
@@ -96,6 +103,7 @@ static HRESULT STDMETHODCALLTYPE Controller_put_IsVisible(StandinController* sel
 static HRESULT STDMETHODCALLTYPE Controller_get_Bounds(StandinController* self, RECT* bounds)
 {
     Standin_Log(L"call get_Bounds");
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
     if (!bounds) return E_POINTER;
     *bounds = self->bounds;
     return S_OK;
@@ -104,6 +112,7 @@ static HRESULT STDMETHODCALLTYPE Controller_get_Bounds(StandinController* self, 
 static HRESULT STDMETHODCALLTYPE Controller_put_Bounds(StandinController* self, RECT bounds)
 {
     Standin_Log(L"call put_Bounds %ld,%ld,%ld,%ld", bounds.left, bounds.top, bounds.right, bounds.bottom);
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
     if (self->closed) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
     self->bounds = bounds;
     if (self->view && Standin_ViewWindow(self->view))
@@ -115,6 +124,7 @@ static HRESULT STDMETHODCALLTYPE Controller_put_Bounds(StandinController* self, 
 static HRESULT STDMETHODCALLTYPE Controller_get_CoreWebView2(StandinController* self, StandinView** view)
 {
     Standin_Log(L"call get_CoreWebView2");
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
     if (!view) return E_POINTER;
     *view = NULL;
     StandinSwitches switches;

@@ -241,10 +241,16 @@ void Standin_EnvironmentRelease(StandinEnvironment* environment)
     Environment_Release(environment);
 }
 
+BOOL Standin_IsOwnerThread(const StandinEnvironment* environment)
+{
+    return environment->thread == GetCurrentThreadId();
+}
+
 static HRESULT STDMETHODCALLTYPE Environment_CreateCoreWebView2Controller(StandinEnvironment* self, HWND parent,
                                                                           StandinHandler* handler)
 {
     Standin_Log(L"call CreateCoreWebView2Controller");
+    if (!Standin_IsOwnerThread(self)) return RPC_E_WRONG_THREAD;
     return Standin_CreateController(self, parent, handler);
 }
 
@@ -274,6 +280,7 @@ StandinEnvironment* Standin_NewEnvironment(void)
     if (!environment) return NULL;
     environment->lpVtbl = &environmentVtbl;
     environment->references = 1;
+    environment->thread = GetCurrentThreadId();
     environment->messageWindow = CreateWindowExW(0, kMessageWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL,
                                                  GetModuleHandleW(NULL), NULL);
     if (!environment->messageWindow) {

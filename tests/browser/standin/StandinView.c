@@ -640,6 +640,7 @@ void Standin_ViewRelease(StandinView* view)
 static HRESULT AddHandler(StandinView* view, EventKind kind, StandinHandler* handler, StandinToken* token)
 {
     Standin_Log(L"call add_%ls", kEventNames[kind]);
+    if (!Standin_IsOwnerThread(view->environment)) return RPC_E_WRONG_THREAD;
     if (!handler || !token) return E_INVALIDARG;
     if (view->closed) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
     if (!Standin_HandlerAnswers(handler, EventHandlerIid(kind))) return E_NOINTERFACE;
@@ -656,6 +657,7 @@ static HRESULT AddHandler(StandinView* view, EventKind kind, StandinHandler* han
 static HRESULT RemoveHandler(StandinView* view, EventKind kind, StandinToken token)
 {
     Standin_Log(L"call remove_%ls", kEventNames[kind]);
+    if (!Standin_IsOwnerThread(view->environment)) return RPC_E_WRONG_THREAD;
     HandlerList* list = &view->events[kind];
     for (int i = 0; i < list->count; ++i) {
         if (list->tokens[i] != token.value) continue;
@@ -697,24 +699,28 @@ static HRESULT ReturnText(const WCHAR* text, LPWSTR* out)
 static HRESULT STDMETHODCALLTYPE View_get_Source(StandinView* self, LPWSTR* uri)
 {
     Standin_Log(L"call get_Source");
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
     return ReturnText(self->source, uri);
 }
 
 static HRESULT STDMETHODCALLTYPE View_get_DocumentTitle(StandinView* self, LPWSTR* title)
 {
     Standin_Log(L"call get_DocumentTitle");
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
     return ReturnText(self->title, title);
 }
 
 static HRESULT STDMETHODCALLTYPE View_get_StatusBarText(StandinView* self, LPWSTR* text)
 {
     Standin_Log(L"call get_StatusBarText");
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
     return ReturnText(self->statusText, text);
 }
 
 static HRESULT STDMETHODCALLTYPE View_Navigate(StandinView* self, LPCWSTR uri)
 {
     Standin_Log(L"call Navigate %ls", uri ? uri : L"(null)");
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
     if (!uri || !Standin_IsNavigableAddress(uri)) return E_INVALIDARG;
     if (self->closed) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
     StartNavigation(self, uri, TRUE, -1, FALSE);
@@ -724,6 +730,7 @@ static HRESULT STDMETHODCALLTYPE View_Navigate(StandinView* self, LPCWSTR uri)
 static HRESULT STDMETHODCALLTYPE View_Reload(StandinView* self)
 {
     Standin_Log(L"call Reload");
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
     if (self->closed) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
     StartNavigation(self, self->source, TRUE, -1, TRUE);
     return S_OK;
@@ -732,6 +739,7 @@ static HRESULT STDMETHODCALLTYPE View_Reload(StandinView* self)
 static HRESULT STDMETHODCALLTYPE View_Stop(StandinView* self)
 {
     Standin_Log(L"call Stop");
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
     if (self->navigation) {
         PostStep(self, STEP_CANCELED, self->navigation->id);
         FreeNavigation(self->navigation);
@@ -743,6 +751,7 @@ static HRESULT STDMETHODCALLTYPE View_Stop(StandinView* self)
 static HRESULT STDMETHODCALLTYPE View_get_CanGoBack(StandinView* self, BOOL* canGoBack)
 {
     Standin_Log(L"call get_CanGoBack");
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
     if (!canGoBack) return E_POINTER;
     *canGoBack = self->historyIndex > 0;
     return S_OK;
@@ -751,6 +760,7 @@ static HRESULT STDMETHODCALLTYPE View_get_CanGoBack(StandinView* self, BOOL* can
 static HRESULT STDMETHODCALLTYPE View_get_CanGoForward(StandinView* self, BOOL* canGoForward)
 {
     Standin_Log(L"call get_CanGoForward");
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
     if (!canGoForward) return E_POINTER;
     *canGoForward = self->historyIndex + 1 < self->historyCount;
     return S_OK;
@@ -759,6 +769,7 @@ static HRESULT STDMETHODCALLTYPE View_get_CanGoForward(StandinView* self, BOOL* 
 static HRESULT STDMETHODCALLTYPE View_GoBack(StandinView* self)
 {
     Standin_Log(L"call GoBack");
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
     GoToHistoryEntry(self, self->historyIndex - 1, TRUE);
     return S_OK;
 }
@@ -766,6 +777,7 @@ static HRESULT STDMETHODCALLTYPE View_GoBack(StandinView* self)
 static HRESULT STDMETHODCALLTYPE View_GoForward(StandinView* self)
 {
     Standin_Log(L"call GoForward");
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
     GoToHistoryEntry(self, self->historyIndex + 1, TRUE);
     return S_OK;
 }
@@ -773,6 +785,7 @@ static HRESULT STDMETHODCALLTYPE View_GoForward(StandinView* self)
 static HRESULT STDMETHODCALLTYPE View_ExecuteScript(StandinView* self, LPCWSTR script, StandinHandler* handler)
 {
     Standin_Log(L"call ExecuteScript %ls", script ? script : L"(null)");
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
     if (!script) return E_INVALIDARG;
     if (self->closed) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
     if (handler && !Standin_HandlerAnswers(handler, &StandinIID_ExecuteScriptHandler)) return E_NOINTERFACE;
@@ -805,6 +818,7 @@ static HRESULT STDMETHODCALLTYPE View_CapturePreview(StandinView* self, int form
                                                      StandinHandler* handler)
 {
     Standin_Log(L"call CapturePreview format=%d", format);
+    if (!Standin_IsOwnerThread(self->environment)) return RPC_E_WRONG_THREAD;
     if (format != 0 && format != 1) return E_INVALIDARG;
     if (!stream || !handler) return E_INVALIDARG;
     if (self->closed) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
