@@ -27,7 +27,7 @@ INT_PTR EasyProgress_CL::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         return 0;
     case WM_COMMAND:
         // The job sees the request and ends; the dialog waits for it.
-        if (cancelButton && LOWORD(wParam) == cancelButton->id) InterlockedExchange(&status, 1);
+        if (cancelButton && LOWORD(wParam) == cancelButton->id) status = 1;
         return 0;
     case WM_CLOSE:
         EndDialog(hwnd, 0);
