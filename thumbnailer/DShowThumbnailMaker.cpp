@@ -229,13 +229,30 @@ void DShowThumbnailMaker_CL::ReadSourceSize(const AM_MEDIA_TYPE& connected)
     }
 }
 
+HRESULT DShowThumbnailMaker_CL::RenderToSampleRenderer()
+{
+    // Rendered into the renderers already in the graph, which is only the sample renderer:
+    // the video finds its way there, and no audio decoder and renderer are built only to
+    // be cut off again. A pin that reaches no renderer is left as it is.
+    IGraphBuilder* graph = movieHelper.Graph();
+    ComPtr<IFilterGraph2> builder;
+    if (FAILED(graph->QueryInterface(IID_PPV_ARGS(&builder)))) return E_NOINTERFACE;
+    ComPtr<IBaseFilter> source;
+    HRESULT hr = graph->AddSourceFilter(moviePath.c_str(), L"Source", &source);
+    if (FAILED(hr)) return hr;
+    hr = VFW_E_CANNOT_RENDER;
+    for (const auto& output : ListPinsOf(source.Get(), PINDIR_OUTPUT)) {
+        const HRESULT pin = builder->RenderEx(output.Get(), AM_RENDEREX_RENDERTOEXISTINGRENDERERS, nullptr);
+        if (SUCCEEDED(pin)) hr = pin;
+    }
+    return hr;
+}
+
 HRESULT DShowThumbnailMaker_CL::OpenGraph()
 {
     if (movieHelper.Initialize(MEDIASUBTYPE_YUY2) != S_OK) return Fail(L"SetContent初期化失敗。");
 
-    BSTR name = SysAllocString(moviePath.c_str());
-    const HRESULT rendered = name ? movieHelper.MediaControl()->RenderFile(name) : E_OUTOFMEMORY;
-    SysFreeString(name);
+    const HRESULT rendered = RenderToSampleRenderer();
     if (FAILED(rendered)) {
         movieHelper.AppendText(L"(error)RenderFile()\r\n");
         if (!movieHelper.HasVideoRenderer()) return Fail(L"コーデックが存在しないか、非対応ファイルです。");
@@ -255,9 +272,9 @@ HRESULT DShowThumbnailMaker_CL::OpenGraph()
     movieHelper.Grabber()->SetBufferSamples(TRUE);
     movieHelper.Grabber()->SetCallback(&grabber, 0);
 
-    // The audio chains that RenderFile built are cut off at the splitter; sending them to a
-    // null renderer first (as the in-process decoder does) would only build a chain that
-    // the cut then takes down again.
+    // Any audio chain that did reach a renderer is cut off at the splitter below; sending it
+    // to a null renderer first (as the in-process decoder does) would only build a chain
+    // that the cut then takes down again.
     if (movieHelper.EditFilterGraphToVideo() != S_OK) return Fail(L"コーデックが存在しないか、非動画ファイルです。");
     DetachAudioStreams();
 

@@ -62,6 +62,8 @@ public:
 
 private:
     HRESULT OpenGraph();
+    // The movie's source filter, with its pins rendered into the sample renderer only.
+    HRESULT RenderToSampleRenderer();
     // Whether the last pause completed, that is its frame went through the grabber, within
     // kPausedFrameWaitMs; false at once on a cancel.
     bool WaitForPausedFrame();
