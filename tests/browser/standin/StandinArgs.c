@@ -1,8 +1,6 @@
 /* The arguments the view passes with its events. */
 #include "Standin.h"
 
-
-
 static HRESULT STDMETHODCALLTYPE Args_QueryInterface(StandinArgs* self, REFIID iid, void** object)
 {
     if (!object) return E_POINTER;
