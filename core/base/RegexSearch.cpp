@@ -78,6 +78,24 @@ bool HasTopLevelAlternative(const std::wstring& pattern)
     return false;
 }
 
+// The pattern's text when it is nothing but plain and escaped syntax characters: such a
+// pattern matches exactly where its text is found.
+bool IsPlainText(const std::wstring& pattern, std::wstring& text)
+{
+    text.clear();
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const wchar_t c = pattern[i];
+        if (c == L'\\') {
+            if (i + 1 >= pattern.size() || !IsSyntaxCharacter(pattern[i + 1])) return false;
+            text.push_back(pattern[++i]);
+            continue;
+        }
+        if (c != L'/' && IsSyntaxCharacter(c)) return false;
+        text.push_back(c);
+    }
+    return !text.empty();
+}
+
 struct SearchJob {
     const std::wstring* pattern;
     const std::vector<const std::wstring*>* texts;
@@ -88,6 +106,16 @@ unsigned __stdcall SearchThread(void* param)
 {
     auto* job = static_cast<SearchJob*>(param);
     try {
+        std::wstring plain;
+        if (IsPlainText(*job->pattern, plain)) {
+            for (size_t i = 0; i < job->texts->size(); ++i) {
+                const std::wstring* text = (*job->texts)[i];
+                if (!text) continue;
+                const std::wstring_view searched(text->data(), std::min(text->size(), kRegexTextLimit));
+                (*job->matches)[i] = searched.find(plain) != std::wstring_view::npos ? 1 : 0;
+            }
+            return 0;
+        }
         std::wregex expression(*job->pattern, std::regex::ECMAScript);
         const std::vector<std::wstring> literals = RequiredLiterals(*job->pattern);
         for (size_t i = 0; i < job->texts->size(); ++i) {

@@ -43,11 +43,12 @@ TEST(RegexSearch, GivesTheEngineResultForEveryText)
     const std::vector<std::wstring> patterns = {
         L"abc", L"第1[0-9]話.*1080p", L"(旅行|trip) .*海", L"温泉.{0,8}京都", L"ab+c", L"a?", L"x(a|b)|y",
         L"\\.mp4$", L"^\\[夏\\]", L"a\\d+b", L"[)|(]x", L"(?:ab)+cd", L"x.*(", L"(a)\\1", L"a{2}b", L"\\bend",
+        L"第", L"a/b", L"\\(x", L"\\|x", L"x]", L"x}", L"\\", L"end\\\\",
     };
     const std::vector<std::wstring> texts = {
         L"", L"abc", L"xabcx", L"ab", L"abbbc", L"ac", L"[夏] 第12話 旅行 海 1080p.mp4", L"第1話 1080p",
         L"trip to 海", L"旅行 の 海", L"温泉と京都", L"温泉から遠い遠い遠い遠い京都", L"xa", L"y", L"movie.mp4",
-        L"movie.mp4 ", L"a12b", L"ab", L"(x", L"|x", L"ababcd", L"aa", L"aab", L"the end", L"weekend",
+        L"movie.mp4 ", L"a12b", L"ab", L"(x", L"|x", L"ababcd", L"aa", L"aab", L"the end", L"weekend", L"a/b", L"end\\", L"x]", L"x}", L"第12話",
     };
     std::vector<const std::wstring*> pointers;
     for (const std::wstring& text : texts) pointers.push_back(&text);
