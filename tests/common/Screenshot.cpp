@@ -1,0 +1,95 @@
+#include "Screenshot.h"
+
+#include <gdiplus.h>
+
+#include <vector>
+
+#include "core/media/GdiplusSession.h"
+
+namespace {
+
+std::wstring ScreenshotFolder(const std::wstring& area)
+{
+    wchar_t module[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::wstring();
+    std::wstring folder(module, length);
+    folder.resize(folder.find_last_of(L'\\'));
+    folder += L"\\screenshots";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    folder += L"\\" + area;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+const CLSID* FindEncoder(std::vector<BYTE>& buffer, const wchar_t* mimeType)
+{
+    UINT count = 0;
+    UINT size = 0;
+    if (Gdiplus::GetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0) return nullptr;
+    buffer.resize(size);
+    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    if (Gdiplus::GetImageEncoders(count, size, encoders) != Gdiplus::Ok) return nullptr;
+    for (UINT i = 0; i < count; ++i) {
+        if (encoders[i].MimeType && wcscmp(encoders[i].MimeType, mimeType) == 0) return &encoders[i].Clsid;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool SaveBitmapAsPng(HBITMAP bitmap, const std::wstring& path)
+{
+    GdiplusSession session;
+    if (!session.IsStarted()) return false;
+    std::vector<BYTE> encoders;
+    const CLSID* png = FindEncoder(encoders, L"image/png");
+    if (!png) return false;
+    Gdiplus::Bitmap image(bitmap, nullptr);
+    if (image.GetLastStatus() != Gdiplus::Ok) return false;
+    return image.Save(path.c_str(), png, nullptr) == Gdiplus::Ok;
+}
+
+std::wstring SaveWindowScreenshot(HWND window, const std::wstring& area, const std::wstring& name)
+{
+    RECT rect = {};
+    if (!window || !GetWindowRect(window, &rect)) return std::wstring();
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) return std::wstring();
+    const std::wstring folder = ScreenshotFolder(area);
+    if (folder.empty()) return std::wstring();
+
+    // Everything painted before the capture, children included.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+
+    HDC screen = GetDC(nullptr);
+    if (!screen) return std::wstring();
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(screen);
+    bool captured = false;
+    if (bitmap && memory) {
+        HGDIOBJ previous = SelectObject(memory, bitmap);
+        if (IsWindowVisible(window)) {
+            captured = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
+        } else {
+            captured = PrintWindow(window, memory, 0) != FALSE;
+        }
+        GdiFlush();
+        SelectObject(memory, previous);
+    }
+    const std::wstring path = folder + L"\\" + name + L".png";
+    const bool saved = captured && SaveBitmapAsPng(bitmap, path);
+    if (memory) DeleteDC(memory);
+    if (bitmap) DeleteObject(bitmap);
+    ReleaseDC(nullptr, screen);
+    return saved ? path : std::wstring();
+}
