@@ -9,6 +9,11 @@
 // reserved stack, and only the first kRegexTextLimit units of each text are searched.
 constexpr size_t kRegexTextLimit = 16384;
 
+// Runs of plain characters that every match of the pattern contains, read conservatively
+// (nothing at all when the pattern has alternatives at its top level): a text lacking one
+// of them cannot match, so the engine is not run on it.
+std::vector<std::wstring> RequiredLiterals(const std::wstring& pattern);
+
 // One flag per text: 1 when the ECMAScript pattern (case-sensitive) is found anywhere in
 // it. An invalid pattern, or any failure of the engine on a text, gives 0 for that text.
 std::vector<char> RegexSearch(const std::wstring& pattern, const std::vector<const std::wstring*>& texts);
