@@ -38,7 +38,8 @@ void ItemMovieView_CL::CountCategoryItems(ItemCategoryView_CL& categories, int a
     }
 }
 
-volatile int32_t g_movieSearchMode = 0;
+std::atomic<int32_t> g_movieSearchMode{0};
+std::atomic<int32_t> g_movieSearchRegex{0};
 
 namespace {
 
@@ -101,19 +102,37 @@ void ItemMovieView_CL::Sort(const SaveData_CL& albumData)
     const std::vector<ItemMovieData_CL>& all = *records;
 
     auto ordered = [descending](auto a, auto b) { return descending ? b < a : a < b; };
-    auto before = [&](int32_t ia, int32_t ib) -> bool {
-        const ItemMovieData_CL& a = all[ia];
-        const ItemMovieData_CL& b = all[ib];
-        switch (kind) {
-        case kSortPlayDate: return ordered(a.play_date_time, b.play_date_time);
-        case kSortFileTime: return ordered(a.file_time, b.file_time);
-        case kSortAddDate: return ordered(a.add_date, b.add_date);
-        case kSortPlayCount: return ordered(a.play_count, b.play_count);
-        case kSortStars: return ordered(static_cast<int32_t>(a.star_count), static_cast<int32_t>(b.star_count));
-        case kSortFileSize: return ordered(a.file_size, b.file_size);
-        case kSortLength: return ordered(a.last_play_frame, b.last_play_frame);
-        default: return ordered(CompareName(a.content_name, b.content_name, dightSort), 0);
-        }
+    // Each key is copied once into a compact array that is sorted instead of the indices:
+    // a comparison then touches no movie record. The same comparisons on the same sequence
+    // give the same order as sorting the indices directly, ties included.
+    auto sortBy = [&](auto keyOf, auto less) {
+        using Key = decltype(keyOf(all[0]));
+        std::vector<std::pair<Key, int32_t>> keyed;
+        keyed.reserve(indices.size());
+        for (int32_t index : indices) keyed.emplace_back(keyOf(all[index]), index);
+        std::sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) { return less(a.first, b.first); });
+        for (size_t i = 0; i < keyed.size(); ++i) indices[i] = keyed[i].second;
     };
-    std::sort(indices.begin(), indices.end(), before);
+    auto byValue = [&](auto field) { sortBy(field, ordered); };
+    switch (kind) {
+    case kSortPlayDate: return byValue([](const ItemMovieData_CL& m) { return m.play_date_time; });
+    case kSortFileTime: return byValue([](const ItemMovieData_CL& m) { return m.file_time; });
+    case kSortAddDate: return byValue([](const ItemMovieData_CL& m) { return m.add_date; });
+    case kSortPlayCount: return byValue([](const ItemMovieData_CL& m) { return m.play_count; });
+    case kSortStars: return byValue([](const ItemMovieData_CL& m) { return static_cast<int32_t>(m.star_count); });
+    case kSortFileSize: return byValue([](const ItemMovieData_CL& m) { return m.file_size; });
+    case kSortLength: return byValue([](const ItemMovieData_CL& m) { return m.last_play_frame; });
+    default: break;
+    }
+    if (dightSort == 1) {
+        sortBy([](const ItemMovieData_CL& m) { return &m.content_name; },
+               [&](const std::wstring* a, const std::wstring* b) { return ordered(CompareNameNatural(*a, *b), 0); });
+        return;
+    }
+    struct Name {
+        const wchar_t* units;
+        size_t size;
+    };
+    sortBy([](const ItemMovieData_CL& m) { return Name{m.content_name.data(), m.content_name.size()}; },
+           [&](const Name& a, const Name& b) { return ordered(CompareNameOrdinal(a.units, a.size, b.units, b.size), 0); });
 }

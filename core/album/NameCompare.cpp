@@ -47,16 +47,21 @@ Token TakeToken(const std::wstring& name, size_t& position)
 
 }  // namespace
 
-int CompareNameOrdinal(const std::wstring& a, const std::wstring& b)
+int CompareNameOrdinal(const wchar_t* a, size_t aSize, const wchar_t* b, size_t bSize)
 {
-    size_t common = a.size() < b.size() ? a.size() : b.size();
+    size_t common = aSize < bSize ? aSize : bSize;
     for (size_t i = 0; i < common; ++i) {
         uint16_t ua = static_cast<uint16_t>(a[i]);
         uint16_t ub = static_cast<uint16_t>(b[i]);
         if (ua != ub) return ua < ub ? -1 : 1;
     }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
+    if (aSize == bSize) return 0;
+    return aSize < bSize ? -1 : 1;
+}
+
+int CompareNameOrdinal(const std::wstring& a, const std::wstring& b)
+{
+    return CompareNameOrdinal(a.data(), a.size(), b.data(), b.size());
 }
 
 int CompareNameNatural(const std::wstring& a, const std::wstring& b)
