@@ -1,5 +1,6 @@
 #pragma once
 // A selection over the album's movie records.
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -12,7 +13,10 @@ class SaveData_CL;
 
 // What the incremental search looks in: 0 name, 1 tags, 2 note, 3 movies with errors.
 // The search bar sets it; Filter reads it once per call.
-extern volatile int32_t g_movieSearchMode;
+extern std::atomic<int32_t> g_movieSearchMode;
+// Whether the search bar's text is a regular expression (0 or 1), as it was at the bar's
+// last search; the host passes it to Filter.
+extern std::atomic<int32_t> g_movieSearchRegex;
 
 // The fields the movie sort tabs sort by.
 enum MovieSortKind : int32_t {
