@@ -10,12 +10,13 @@
 
 #include "core/base/Semapho.h"
 #include "core/base/ThreadBase.h"
+#include "core/base/ThreadMessages.h"
 #include "core/media/DecodoRequestItem.h"
 
 class DShowMovieFrameDecode_CL;
 
-// To a decoder's window once its requests were dropped: wParam -1, lParam the decoder.
-constexpr UINT WM_LIST_REFRESH = 0x4CE;
+// A decoder's window gets WM_LIST_REFRESH once its requests were dropped: wParam -1,
+// lParam the decoder.
 
 class DShowMovieFrameDecodeThread_CL : public ThreadBase_CL {
 public:
