@@ -62,6 +62,13 @@ std::wstring SaveWindowScreenshot(HWND window, const std::wstring& area, const s
 
     // Everything painted before the capture, children included.
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    // Wine hands what was painted to the X server only from time to time, while the thread
+    // looks at its queue; messages are left where they are.
+    for (int i = 0; i < 4; ++i) {
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
 
     HDC screen = GetDC(nullptr);
     if (!screen) return std::wstring();
@@ -78,10 +85,23 @@ std::wstring SaveWindowScreenshot(HWND window, const std::wstring& area, const s
     bool captured = false;
     if (bitmap && memory) {
         HGDIOBJ previous = SelectObject(memory, bitmap);
-        if (IsWindowVisible(window)) {
-            captured = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
-        } else {
-            captured = PrintWindow(window, memory, 0) != FALSE;
+        captured = PrintWindow(window, memory, 0) != FALSE;
+        RECT client = {};
+        if (IsWindowVisible(window) && GetClientRect(window, &client)) {
+            POINT origin = {0, 0};
+            ClientToScreen(window, &origin);
+            const POINT offset = {origin.x - rect.left, origin.y - rect.top};
+            // Wine leaves the frame to a window manager, and the test display has none:
+            // the frame and caption are drawn here so the title can be read.
+            if ((GetWindowLongPtrW(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
+                RECT frame = {0, 0, width, height};
+                FillRect(memory, &frame, GetSysColorBrush(COLOR_BTNFACE));
+                DrawEdge(memory, &frame, EDGE_RAISED, BF_RECT);
+                RECT caption = {offset.x, offset.x, width - offset.x, offset.y};
+                DrawCaption(window, memory, &caption, DC_ACTIVE | DC_TEXT | DC_GRADIENT);
+            }
+            captured = BitBlt(memory, offset.x, offset.y, client.right, client.bottom, screen, origin.x, origin.y,
+                              SRCCOPY) != FALSE;
         }
         GdiFlush();
         SelectObject(memory, previous);

@@ -6,7 +6,6 @@
 #include <functional>
 #include <string>
 
-#include "tests/common/Screenshot.h"
 #include "tests/common/TestWindow.h"
 #include "ui/widgets/Button.h"
 #include "ui/widgets/ComboBox.h"
@@ -316,30 +315,6 @@ TEST(ControlFactory, PlaceButtonPairSitsInTheCorner)
     EXPECT_EQ(right.bottom, 400 - 4);
     EXPECT_EQ(left.right, right.left - 4);
     EXPECT_EQ(left.top, right.top);
-}
-
-// A stacked form as a dialog would build it, for a person to look at.
-TEST(ControlFactory, StackedFormScreenshot)
-{
-    TestHostWindow host(420, 300);
-    SetWindowTextW(host.Get(), L"積み重ねたコントロール");
-    ControlFactory_CL factory;
-    const int first = factory.CreateStaticText(host.Get(), L"タグの名前を入力してください。", 12, 0);
-    factory.CreateEdit(host.Get(), 20, 1, 0, 12);
-    factory.CreateStaticText(host.Get(), L"\u3000", 12, 0);
-    factory.CreateCheckBox(host.Get(), L"正規表現で検索する", 12, 0);
-    factory.CreateStaticText(host.Get(), L"\u3000", 12, 0);
-    const int combo = factory.CreateComboBox(host.Get(), 20, 8, CBS_DROPDOWNLIST, 12);
-    factory.GetAs<ComboBox_CL>(combo)->AddItem(L"コンテンツ名称順", -1);
-    SendMessageW(factory.controls[combo]->hwnd, CB_SETCURSEL, 0, 0);
-    const int last = factory.CreateProgressBar(host.Get(), 300, 16, 12, 0);
-    SendMessageW(factory.controls[last]->hwnd, PBM_SETPOS, 60, 0);
-    factory.StackControls(first, last, 12, 6);
-    const int ok = factory.CreateButton(host.Get(), L"　　設定　　", 0, 0);
-    factory.CreateButton(host.Get(), L"　キャンセル　", 0, 0);
-    factory.PlaceButtonPair(host.Get(), ok);
-    PumpMessages();
-    EXPECT_FALSE(SaveWindowScreenshot(host.Get(), L"widgets", L"stacked_controls").empty());
 }
 
 }  // namespace

@@ -40,11 +40,16 @@ public:
     HWND boundAtCreate = nullptr;
 };
 
+void CALLBACK EndStuckLoop(HWND, UINT, UINT_PTR, DWORD)
+{
+    PostQuitMessage(-1);
+}
+
 // Runs the thread's message loop until WM_QUIT; a loop that does not end within five
 // seconds is ended with exit code -1.
 int RunLoop()
 {
-    const UINT_PTR guard = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(-1); });
+    const UINT_PTR guard = SetTimer(nullptr, 0, 5000, EndStuckLoop);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);

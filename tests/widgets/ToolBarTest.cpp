@@ -23,7 +23,7 @@ constexpr DWORD kRebarStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPC
                               RBS_BANDBORDERS | CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE;
 
 // What the tool bar's button records hold, one line per button.
-struct ButtonSpec {
+struct ButtonLine {
     int command;
     BYTE style;
     BYTE state;
@@ -32,16 +32,16 @@ struct ButtonSpec {
     const wchar_t* tip;   // the record's own tooltip text; null: none
 };
 
-void AddButtons(ToolBar_CL& bar, const std::vector<ButtonSpec>& specs)
+void AddButtons(ToolBar_CL& bar, const std::vector<ButtonLine>& lines)
 {
-    for (size_t i = 0; i < specs.size(); ++i) {
+    for (size_t i = 0; i < lines.size(); ++i) {
         ToolBarButtonRecord& record = bar.records[i];
-        record.button.idCommand = specs[i].command;
-        record.button.fsStyle = specs[i].style;
-        record.button.fsState = specs[i].state;
-        record.button.iBitmap = specs[i].image;
-        record.toolTip = specs[i].tip;
-        bar.AddButton(&record, specs[i].text);
+        record.button.idCommand = lines[i].command;
+        record.button.fsStyle = lines[i].style;
+        record.button.fsState = lines[i].state;
+        record.button.iBitmap = lines[i].image;
+        record.toolTip = lines[i].tip;
+        bar.AddButton(&record, lines[i].text);
     }
 }
 
@@ -166,7 +166,7 @@ TEST(ToolBarRecordsTest, MoreRecordsThanBuiltInAreFreshAtCreation)
 {
     TestHostWindow host(320, 80);
     ToolBar_CL bar;
-    bar.records[40 % 32].index = 5;
+    bar.records[8].index = 5;  // a record touched before Create
     bar.recordCount = 40;
     ASSERT_NE(bar.Create(host.Get(), kToolBarStyle, 0x5001), nullptr);
     ASSERT_EQ(bar.records.size(), 40u);
@@ -461,6 +461,32 @@ TEST_F(RebarTest, HeightChangeLaysTheParentOutAgain)
     // Messages the rebar has no business with are not touched.
     EXPECT_EQ(rebar_.HandleParentMessage(host_, WM_COMMAND, 0x9201, 0), 0);
     EXPECT_EQ(rebar_.HandleParentMessage(host_, WM_DRAWITEM, 0, 0), 1);
+}
+
+TEST(RebarImagesTest, BandImagesComeFromTheStripFile)
+{
+    TestHostWindow host(320, 80);
+    TempFolder folder;
+    ASSERT_TRUE(WriteStripBitmap(folder / L"bands.bmp", 4));
+    const std::wstring path = folder / L"bands.bmp";
+    for (bool withImages : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "with images " << withImages);
+        ReBer_CL rebar;
+        rebar.imagePath = withImages ? path.c_str() : nullptr;
+        rebar.imageWidth = 16;
+        ASSERT_NE(rebar.Create(0, kRebarStyle, host.Get(), GetModuleHandleW(nullptr), nullptr), nullptr);
+        REBARINFO info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = RBIM_IMAGELIST;
+        ASSERT_TRUE(SendMessageW(rebar.window, RB_GETBARINFO, 0, reinterpret_cast<LPARAM>(&info)));
+        EXPECT_EQ(info.himl, rebar.imageList.imageList);
+        EXPECT_EQ(info.himl != nullptr, withImages);
+        if (withImages) {
+            EXPECT_EQ(ImageList_GetImageCount(info.himl), 4);
+        }
+        EXPECT_EQ(reinterpret_cast<HGDIOBJ>(SendMessageW(rebar.window, WM_GETFONT, 0, 0)), GetStockObject(DEFAULT_GUI_FONT));
+        DestroyWindow(rebar.window);
+    }
 }
 
 }  // namespace
