@@ -408,4 +408,49 @@ TEST_F(PictureListBaseTest, BackBufferShowsFocusFrameAndSelectionFill)
     EXPECT_GT(selected.GetB(), 250);
 }
 
+TEST_F(PictureListBaseTest, ScrollMessagesWheelAndDragSelection)
+{
+    Fill(30, 2, 300, 140);
+    SetClientSize(1000, 300);
+    list_->verticalBar.lineStep = 140;
+    SendMessageW(list_->hwnd, WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(list_->verticalBar.info.nPos, 140);
+    EXPECT_EQ(list_->GetVisibleCells().front().index, 3u);
+    EXPECT_EQ(list_->GetVisibleCells().front().y, 0);
+
+    // The wheel moves a quarter page per notch: down the grid, or across it while the left
+    // button is held.
+    SendMessageW(list_->hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    EXPECT_EQ(list_->verticalBar.info.nPos, 140 + 300 / 4);
+    SendMessageW(list_->hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_EQ(list_->verticalBar.info.nPos, 140);
+    keys_.down = {VK_LBUTTON};
+    SendMessageW(list_->hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    keys_.down.clear();
+    EXPECT_EQ(list_->verticalBar.info.nPos, 140);
+
+    // Press on item 3, drag to item 7: the range between them is selected.
+    list_->verticalBar.info.nPos = 0;
+    list_->UpdateVisibleCells();
+    SendMessageW(list_->hwnd, WM_LBUTTONDOWN, 0, MAKELPARAM(10, 150));
+    SendMessageW(list_->hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(320, 290));
+    SendMessageW(list_->hwnd, WM_LBUTTONUP, 0, MAKELPARAM(320, 290));
+    EXPECT_EQ(SelectedItems(*list_), (std::set<uint32_t>{3, 4, 5, 6, 7}));
+    EXPECT_EQ(list_->GetFocusIndex(), 3);
+    EXPECT_EQ(list_->dragging, 0);
+
+    // Shift+selection from outside keeps the focus as the anchor.
+    keys_.down = {VK_SHIFT};
+    list_->SelectByClick(1);
+    keys_.down.clear();
+    EXPECT_EQ(SelectedItems(*list_), (std::set<uint32_t>{1, 2, 3}));
+    EXPECT_EQ(list_->GetCursorIndex(), 3);
+
+    // An empty list ignores the bars.
+    ASSERT_EQ(list_->SetItemCount(0), S_OK);
+    list_->RecalcLayout();
+    SendMessageW(list_->hwnd, WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(list_->verticalBar.info.nPos, 0);
+}
+
 }  // namespace
