@@ -305,6 +305,25 @@ TEST_F(MovieListViewTest, StripFramesInOrderAndOldStripsShiftedAndClipped)
     EXPECT_TRUE(Near(Paint(boxLeft + 128, top + 144 + 3), background, 2));
 }
 
+TEST_F(MovieListViewTest, InteractionFlagFollowsKeysClicksTimersAndScrolling)
+{
+    view_->SetThumbnailLayout(128, 72, 5, 0, 11, 0);
+    Show({{L"one", L"", L""}, {L"two", L"", L""}});
+    const struct {
+        UINT msg;
+        WPARAM wParam;
+        int32_t expected;
+    } steps[] = {
+        {WM_KEYDOWN, VK_DOWN, 1}, {WM_TIMER, 1, 0},      {WM_LBUTTONDOWN, 0, 1},
+        {WM_VSCROLL, SB_LINEDOWN, 0}, {WM_LBUTTONDOWN, 0, 1}, {WM_MOUSEWHEEL, 0, 0},
+    };
+    for (const auto& step : steps) {
+        SendMessageW(view_->hwnd, step.msg, step.wParam, MAKELPARAM(10, 10));
+        if (step.msg == WM_LBUTTONDOWN) SendMessageW(view_->hwnd, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+        EXPECT_EQ(view_->interactionFlag, step.expected) << std::hex << step.msg;
+    }
+}
+
 TEST_F(MovieListViewTest, ListenerStripFileAndOpenImage)
 {
     TestListener& listener = view_->items;
