@@ -15,7 +15,8 @@ constexpr UINT WM_DECODE_FRAME = 0x4CC;   // to a picture-list window: a decoded
 constexpr UINT TM_DECODE_CANCEL = 0x4CD;  // drop the queued requests of one requester
 constexpr UINT TM_LOAD_ALBUM = 0x1234;    // to the data-load thread
 
-// To a frame decoder's window once its requests were dropped: wParam -1, lParam the decoder.
+// To a picture-list window: re-read its items (wParam -1); to a frame decoder's window once
+// its requests were dropped (wParam -1, lParam the decoder).
 constexpr UINT WM_LIST_REFRESH = 0x4CE;
 // Posted by a frame decoder's filter graph to its window; the window answers with
 // DShowMovieFrameDecode_CL::OnGraphNotify.
@@ -27,3 +28,6 @@ constexpr UINT WM_PIPE_RECEIVED = WM_APP + 1;
 constexpr UINT WM_DECODE_RESPONSE = 0x513;
 // To UiThreadInvoker_CL's window: run a call on the window thread.
 constexpr UINT WM_INVOKE = WM_APP + 0x3E0;
+// To a movie view's parent: the view stopped and asks for its data to be reloaded
+// (wParam the view window, lParam the view's reload value); also a view's "stopped" report.
+constexpr UINT WM_LIST_RELOAD = 0x46F;
