@@ -38,6 +38,18 @@ const CLSID* FindEncoder(std::vector<BYTE>& buffer, const wchar_t* mimeType)
 
 }  // namespace
 
+HBITMAP CreateTopDownDib(HDC dc, int width, int height, void** bits)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 bool SaveBitmapAsPng(HBITMAP bitmap, const std::wstring& path)
 {
     GdiplusSession session;
@@ -72,15 +84,8 @@ std::wstring SaveWindowScreenshot(HWND window, const std::wstring& area, const s
 
     HDC screen = GetDC(nullptr);
     if (!screen) return std::wstring();
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateTopDownDib(screen, width, height, &bits);
     HDC memory = CreateCompatibleDC(screen);
     bool captured = false;
     if (bitmap && memory) {

@@ -9,5 +9,9 @@
 // (PrintWindow). Returns the path written, or empty on failure.
 std::wstring SaveWindowScreenshot(HWND window, const std::wstring& area, const std::wstring& name);
 
+// A 32-bit top-down DIB section of that size; its pixels come back through `bits`. Null on
+// failure.
+HBITMAP CreateTopDownDib(HDC dc, int width, int height, void** bits);
+
 // Writes a bitmap as PNG; false on failure.
 bool SaveBitmapAsPng(HBITMAP bitmap, const std::wstring& path);

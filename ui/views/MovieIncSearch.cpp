@@ -125,7 +125,7 @@ void MovieIncSearch_CL::OnCommand(int id, int notification)
         SetSearchText(L"");
         return;
     }
-    if (id == regexBox_->id) {
+    if (id == regexBox_->id && notification == BN_CLICKED) {
         // The click rebuilds the list at once: the change test looks at the flag as it
         // was before the click.
         const int previous = g_movieSearchRegex;

@@ -1,0 +1,12 @@
+# What both MinGW-w64 cross builds share; the architecture's file sets REELVAULT_MINGW_TRIPLE,
+# the processor and the manifest's architecture first.
+set(CMAKE_SYSTEM_NAME Windows)
+
+set(CMAKE_C_COMPILER   ${REELVAULT_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${REELVAULT_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${REELVAULT_MINGW_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${REELVAULT_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
