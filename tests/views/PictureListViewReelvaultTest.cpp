@@ -353,6 +353,30 @@ TEST_F(FrameListTest, TenMinuteClipAsksForTheFirst800AndLaterCellsWhenShown)
     EXPECT_EQ(list_->cursorIndex, -1);
 }
 
+TEST_F(FrameListTest, ShowIndexPutsTheCursorOnItsCellInView)
+{
+    const struct {
+        int32_t show;
+        int32_t cursor;
+        int vertical;  // scroll position
+    } cases[] = {
+        {50, 50, 12 * 148},               // row 12 at the top
+        {118, 118, 30 * 148 - 500},   // the last rows end at the bottom
+        {5000, 119, 30 * 148 - 500},  // past the end: the last cell
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.show);
+        list_->LoadMovie(Clip(L"frames-60s.avi"));
+        list_->showIndex = c.show;
+        ASSERT_TRUE(PumpUntil([&] { return list_->moviePath.empty(); }, 30000));
+        EXPECT_EQ(list_->cursorIndex, c.cursor);
+        EXPECT_EQ(list_->showIndex, 0);
+        EXPECT_NEAR(GetScrollPos(list_->hwnd, SB_VERT), c.vertical, 2);
+        const std::vector<int32_t> visible = VisibleCells();
+        EXPECT_NE(std::find(visible.begin(), visible.end(), c.cursor), visible.end());
+    }
+}
+
 TEST_F(FrameListTest, MouseMovesAskForEachMissingFrameOnce)
 {
     // Never started: the frames stay missing however often the list paints.
