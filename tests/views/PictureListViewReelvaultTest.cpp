@@ -455,6 +455,27 @@ TEST_F(FrameListTest, DropsGoToTheParentOrLoadTheFirstFile)
     EXPECT_TRUE(list_->moviePath.empty());
     EXPECT_EQ(list_->BackRequests().size(), 120u);
     EXPECT_TRUE(recorder_->others.empty());
+
+    // A name longer than the shell's usual buffer is taken whole, not cut to another file.
+    const std::wstring longName = L"C:\\" + std::wstring(600, L'x') + L".avi";
+    SendMessageW(list_->hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({longName})), 0);
+    EXPECT_EQ(list_->moviePath, longName);
+    ASSERT_TRUE(PumpUntil([&] { return list_->moviePath.empty(); }, 30000));
+    EXPECT_EQ(list_->GetItemCount(), 0u);
+}
+
+TEST_F(FrameListTest, WithoutADecodeThreadTheListStillLoadsAndStops)
+{
+    // Nobody would answer the cancel: the list answers it itself, or the owner waiting for the
+    // stop would wait for ever.
+    list_->decoder.SetThread(nullptr);
+    Load(Clip(L"frames-60s.avi"));
+    EXPECT_EQ(list_->GetItemCount(), 120u);
+    EXPECT_TRUE(list_->requests.empty());
+    recorder_->others.clear();
+    list_->RequestReload(1);
+    ASSERT_TRUE(PumpUntil([&] { return !recorder_->others.empty(); }, 10000));
+    EXPECT_EQ(recorder_->others[0].msg, WM_LIST_RELOAD);
 }
 
 TEST_F(FrameListTest, StopReachesTheParentOnceTheThreadHasLetGo)

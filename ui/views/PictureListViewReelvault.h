@@ -53,9 +53,6 @@ public:
     // "hh:mm:ss" of the whole seconds of a position in 100-ns units.
     static std::wstring FormatTimeStamp(int64_t position);
 
-    // Positions asked for at the front by a paint and not answered yet.
-    bool IsFrameRequested(int64_t position) const { return requestedFrames.count(position) != 0; }
-
     DShowMovieFrameDecode_CL decoder{TIME_FORMAT_MEDIA_TIME};
     MovieBitmapChcheBase_CL frameCache{kCacheCapacity};
     std::vector<int32_t> missingFrames;
