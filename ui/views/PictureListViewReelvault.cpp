@@ -30,8 +30,8 @@ std::wstring PictureListViewReelvault_CL::FormatTimeStamp(int64_t position)
 {
     const int64_t seconds = std::max<int64_t>(position / kUnitsPerSecond, 0);
     wchar_t text[32] = {};
-    StringCchPrintfW(text, 32, L"%02d:%02d:%02d", static_cast<int>(seconds / 3600), static_cast<int>((seconds / 60) % 60),
-             static_cast<int>(seconds % 60));
+    StringCchPrintfW(text, 32, L"%02d:%02d:%02d", static_cast<int>(seconds / 3600),
+                     static_cast<int>((seconds / 60) % 60), static_cast<int>(seconds % 60));
     return text;
 }
 
