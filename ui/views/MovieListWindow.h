@@ -5,6 +5,8 @@
 // that category, Ctrl+wheel changes the album's font size, and after every paint the grid
 // asks the thumbnail maker to make the strips it lacks first.
 #include <windows.h>
+#include <d2d1.h>
+#include <dwrite.h>
 #include <gdiplus.h>
 
 #include <cstdint>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "core/album/ItemMovieData.h"
+#include "ui/views/D2DSupport.h"
 #include "ui/views/MovieListView.h"
 
 class SaveData_CL;
@@ -133,14 +136,50 @@ public:
     void RecalcLayout() override;
     void DrawDetailOverlay(Gdiplus::Graphics* graphics, const RECT* area, int32_t index) override;
 
-    // The Direct2D painting (MovieListWindowDirect2D.cpp): the slots answer 0 while the grid
-    // paints through GDI+.
+    // The Direct2D painting (MovieListWindowDirect2D.cpp), while the album's
+    // "movie_list_use_direct2d" is on: no back buffer, the cells drawn on a window target.
     int UseDirect2D() override;
     int SkipBackBuffer() override;
     void PaintDirect2D(HWND window, const RECT* paintRect) override;
     BOOL OnScrolled(HWND window, int dx, int dy) override;
     // Frees every Direct2D and DirectWrite object; they are made again at the next paint.
     virtual void ReleaseRenderResources();
+    // What the settings page calls when the album's display settings change: the Direct2D
+    // objects and the cached drawing surface (the staging bitmap) go.
+    void DiscardRenderCache();
+
+    // The area a paint of paintRect draws: the whole client area while scrolling or without a
+    // rectangle, else the rectangle within the client area; false when that is empty.
+    bool PaintArea(const RECT* paintRect, RECT* area);
+    void PaintD2D(const RECT* paintRect);
+    HRESULT EnsureRenderTarget(HWND window, int width, int height);
+    // 0, or E_FAIL without a label font. A format whose families are all missing stays null.
+    HRESULT EnsureTextFormats();
+    // The four brushes, on the target of the pass under way (else the window's).
+    void EnsureBrushes();
+    // The cells that meet `area` and the overlays, on any target between its BeginDraw and
+    // EndDraw; `graphics` (any GDI+ surface) measures and lays the cells out.
+    void RenderAll(ID2D1RenderTarget* target, Gdiplus::Graphics* graphics, const RECT* area, int targetWidth,
+                   int targetHeight);
+    void DrawCellBaseD2D(ID2D1RenderTarget* target, IDWriteFactory* factory, IDWriteTextFormat* format,
+                         IDWriteTextFormat* emojiFormat);
+    void DrawFramesD2D(ID2D1RenderTarget* target, uint32_t index);
+    void DrawCellTextD2D(ID2D1RenderTarget* target, const RECT* cell, uint32_t index);
+    HRESULT DrawGdiBitmapD2D(ID2D1RenderTarget* target, Gdiplus::Image* image, const D2D1_RECT_F& destination,
+                             const Gdiplus::RectF& source, const D2D1_RECT_F* clip, D2DScratchSurface* scratch);
+    // A whole GDI+ bitmap at (0, 0), through a Direct2D bitmap made for the one draw.
+    HRESULT DrawGdiOverlayD2D(ID2D1RenderTarget* target, Gdiplus::Bitmap* overlay);
+    // wrap 0: one line centred both ways; otherwise wrapped with the format's alignment. Without
+    // a brush one of the colour is made for the call.
+    void DrawTextInRect(IDWriteTextFormat* format, const wchar_t* text, UINT32 length, const D2D1_RECT_F& rect,
+                        Gdiplus::ARGB colour, int wrap, ID2D1SolidColorBrush* brush);
+    // The detail panel's title through DirectWrite, over the panel GDI+ drew without it.
+    void DrawDetailPanelDirect2D(ID2D1RenderTarget* target);
+
+    // Where frame f of a strip goes in a frame box: the source rectangle in the strip, the
+    // destination, and whether the destination must be clipped to the box.
+    static void StripFramePlacement(Gdiplus::Image* strip, int frame, const Gdiplus::RectF& box,
+                                    Gdiplus::RectF* source, Gdiplus::RectF* destination, bool* clipToBox);
 
     // The grid's side of a thumbnail that changed (the main window's 0x601, lParam the
     // decode key): a movie shown by the last paint is drawn again from its new file.
@@ -185,6 +224,8 @@ public:
         void operator()(Direct2DResources* resources) const;
     };
     std::unique_ptr<Direct2DResources, Direct2DResourcesDeleter> direct2d;
+    // How a Direct2D pass ends; tests answer as a lost device would.
+    EndDrawFunction endDraw = &EndDrawOnTarget;
 
 protected:
     // Drops the Direct2D staging bitmap; the layout changed.
@@ -202,6 +243,21 @@ private:
     Gdiplus::Image* StripFor(uint32_t index);
     void DrawStrip(Gdiplus::Graphics* graphics, Gdiplus::Image* strip);
     int32_t& HoverSlot(int which);
+    // The Direct2D objects, made empty on first use.
+    Direct2DResources& D2D();
+    // The album's frame size and count for the cells.
+    struct CellFrames {
+        int width;
+        int height;
+        int count;
+    };
+    CellFrames CurrentCellFrames() const;
+    // Fills the cell layout for the cell at list index (state, mouse point) and lays it out.
+    void LayoutCell(Gdiplus::Graphics* graphics, const RECT& cell, uint32_t index, const ItemMovieData_CL& record,
+                    bool scrolling, const CellFrames& frames);
+    // Whether the cell shows the missing-file text: the movie file is gone now, or was at an
+    // earlier paint. Keeps the record's flags as the paint finds the file.
+    static bool ShowsMissingFile(ItemMovieData_CL* record);
 
     ViewHost_IF* host_;
     int32_t hoverFallback_[3] = {-1, -1, -1};

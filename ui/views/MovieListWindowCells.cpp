@@ -131,6 +131,73 @@ std::wstring MovieListWindow_CL::BuildInfoLabel(const ItemMovieData_CL& record, 
     }
 }
 
+MovieListWindow_CL::CellFrames MovieListWindow_CL::CurrentCellFrames() const
+{
+    CellFrames frames = {pictureWidth, pictureHeight, frameCount};
+    if (albumData) {
+        const DispSettingData_CL& settings = albumData->disp_setting;
+        const int sizeIndex = std::min(std::max(settings.thumbnail_size_index, 0), 2);
+        frames.width = settings.frame_sizes[sizeIndex][0];
+        frames.height = settings.frame_sizes[sizeIndex][1];
+        frames.count = std::min(std::max(settings.thumbnail_count, 1), 10);
+    }
+    return frames;
+}
+
+void MovieListWindow_CL::LayoutCell(Gdiplus::Graphics* graphics, const RECT& cell, uint32_t index,
+                                    const ItemMovieData_CL& record, bool scrolling, const CellFrames& frames)
+{
+    cellLayout.mousePoint = scrolling ? Gdiplus::PointF(-10000.0f, -10000.0f)
+                                      : Gdiplus::PointF(static_cast<Gdiplus::REAL>(lastMousePoint.x),
+                                                        static_cast<Gdiplus::REAL>(lastMousePoint.y));
+    cellLayout.index = index;
+    cellLayout.labelFont = labelFont.get();
+    cellLayout.state = (IsSelected(index) == 1 ? 1 : 0) | (!scrolling && static_cast<int32_t>(index) == cursorIndex ? 2 : 0);
+    const Gdiplus::RectF cellRect(static_cast<Gdiplus::REAL>(cell.left), static_cast<Gdiplus::REAL>(cell.top),
+                                  static_cast<Gdiplus::REAL>(cellWidth), static_cast<Gdiplus::REAL>(cellHeight));
+    cellLayout.Layout(graphics, cellRect, record, frames.width, frames.height, frames.count);
+}
+
+bool MovieListWindow_CL::ShowsMissingFile(ItemMovieData_CL* record)
+{
+    if (!PathFileExistsW(record->link_name.c_str())) {
+        record->file_missing = 1;
+        return true;
+    }
+    if (record->file_missing == 1) return true;
+    record->file_unchecked = 0;
+    return false;
+}
+
+void MovieListWindow_CL::StripFramePlacement(Gdiplus::Image* strip, int frame, const Gdiplus::RectF& box,
+                                             Gdiplus::RectF* source, Gdiplus::RectF* destination, bool* clipToBox)
+{
+    *destination = box;
+    *clipToBox = false;
+    if (auto* kept = dynamic_cast<GridStrip*>(strip)) {
+        // Cut and scaled already: a plain copy of the frame at the box's corner.
+        *source = Gdiplus::RectF(static_cast<Gdiplus::REAL>(frame * kept->frameWidth), 0.0f,
+                                 static_cast<Gdiplus::REAL>(kept->frameWidth), static_cast<Gdiplus::REAL>(kept->frameHeight));
+        destination->Width = source->Width;
+        destination->Height = source->Height;
+        return;
+    }
+    const Gdiplus::REAL stripHeight = static_cast<Gdiplus::REAL>(strip->GetHeight());
+    if (strip->GetWidth() != kOldStripWidth) {
+        *source = Gdiplus::RectF(static_cast<Gdiplus::REAL>(frame * kStripFrameWidth), 0.0f,
+                                 static_cast<Gdiplus::REAL>(kStripFrameWidth), stripHeight);
+        return;
+    }
+    *source = Gdiplus::RectF(static_cast<Gdiplus::REAL>(frame * kOldStripFrameWidth), 0.0f,
+                             static_cast<Gdiplus::REAL>(kOldStripFrameWidth), stripHeight);
+    float up = 0, height = 0;
+    if (OldStripPlacement(box.Width, &up, &height)) {
+        destination->Y -= up;
+        destination->Height = height;
+    }
+    *clipToBox = true;
+}
+
 void MovieListWindow_CL::PaintAll()
 {
     const bool scrolling = IsScrolling();
@@ -148,15 +215,7 @@ void MovieListWindow_CL::PaintAll()
                                static_cast<INT>(clientRect.right - clientRect.left),
                                static_cast<INT>(clientRect.bottom - clientRect.top));
 
-        int frameWidth = pictureWidth, frameHeight = pictureHeight, frames = frameCount;
-        int sizeIndex = 2;
-        if (albumData) {
-            const DispSettingData_CL& settings = albumData->disp_setting;
-            sizeIndex = std::min(std::max(settings.thumbnail_size_index, 0), 2);
-            frameWidth = settings.frame_sizes[sizeIndex][0];
-            frameHeight = settings.frame_sizes[sizeIndex][1];
-            frames = std::min(std::max(settings.thumbnail_count, 1), 10);
-        }
+        const CellFrames cellFrames = CurrentCellFrames();
 
         const uint32_t count = GetItemCount();
         for (const VisibleCell& visible : count ? visibleCells : std::vector<VisibleCell>()) {
@@ -168,16 +227,7 @@ void MovieListWindow_CL::PaintAll()
             if (cell.right <= clientRect.left || cell.bottom <= clientRect.top || cell.left >= clientRect.right) continue;
             if (!record) continue;
 
-            cellLayout.mousePoint = scrolling ? Gdiplus::PointF(-10000.0f, -10000.0f)
-                                              : Gdiplus::PointF(static_cast<Gdiplus::REAL>(lastMousePoint.x),
-                                                                static_cast<Gdiplus::REAL>(lastMousePoint.y));
-            cellLayout.index = index;
-            cellLayout.labelFont = labelFont.get();
-            cellLayout.state = (IsSelected(index) == 1 ? 1 : 0) |
-                               (!scrolling && static_cast<int32_t>(index) == cursorIndex ? 2 : 0);
-            const Gdiplus::RectF cellRect(static_cast<Gdiplus::REAL>(cell.left), static_cast<Gdiplus::REAL>(cell.top),
-                                          static_cast<Gdiplus::REAL>(cellWidth), static_cast<Gdiplus::REAL>(cellHeight));
-            cellLayout.Layout(&graphics, cellRect, *record, frameWidth, frameHeight, frames);
+            LayoutCell(&graphics, cell, index, *record, scrolling, cellFrames);
             cellLayout.DrawBase(&graphics, &HoverSlot(1), &HoverSlot(2));
             DrawCell(&graphics, &cell, index);
             if (HoverSlot(1) != -1) hotIndex = HoverSlot(1);
@@ -265,16 +315,7 @@ void MovieListWindow_CL::DrawCell(Gdiplus::Graphics* graphics, const RECT* cell,
                              Gdiplus::PointF(box.x, box.y), &yellow);
     }
 
-    bool showMissing = false;
-    if (!PathFileExistsW(record->link_name.c_str())) {
-        record->file_missing = 1;
-        showMissing = true;
-    } else if (record->file_missing == 1) {
-        showMissing = true;
-    } else {
-        record->file_unchecked = 0;
-    }
-    if (showMissing && labelFont) {
+    if (ShowsMissingFile(record) && labelFont) {
         Gdiplus::SolidBrush red{Gdiplus::Color(kErrorColour)};
         graphics->DrawString(kMissingFileText, -1, labelFont.get(), textArea, nullptr, &red);
     }
