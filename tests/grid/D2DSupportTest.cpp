@@ -150,6 +150,44 @@ TEST_F(D2DSupportTest, SameSizeKeepsTheBitmapNewSizeRemakesIt)
     EXPECT_TRUE(entry.pixels.empty());
 }
 
+TEST_F(D2DSupportTest, ImagePartsDrawnScaledAndClippedThroughTheScratch)
+{
+    // Two 256-pixel frames: green, then blue.
+    Gdiplus::Bitmap strip(512, 144, PixelFormat24bppRGB);
+    {
+        Gdiplus::Graphics graphics(&strip);
+        Gdiplus::SolidBrush green(Gdiplus::Color(255, 0, 200, 0));
+        Gdiplus::SolidBrush blue(Gdiplus::Color(255, 0, 0, 200));
+        graphics.FillRectangle(&green, 0, 0, 256, 144);
+        graphics.FillRectangle(&blue, 256, 0, 256, 144);
+    }
+    WicCanvas canvas(200, 120);
+    ASSERT_TRUE(canvas.IsReady());
+    D2DScratchSurface scratch;
+    HRESULT first = E_FAIL;
+    HRESULT second = E_FAIL;
+    // The second frame scaled into 128 x 72 at (10, 10); then the first, 192 high, moved up and
+    // clipped to a 128 x 72 box at (10, 90) (it would reach up to y 66 unclipped).
+    const D2D1_RECT_F clip = D2D1::RectF(10, 90, 138, 162);
+    canvas.Draw([&](ID2D1RenderTarget* target) {
+        target->Clear(D2D1::ColorF(1, 1, 1, 1));
+        first = DrawGdiImageD2D(target, &strip, D2D1::RectF(10, 10, 138, 82), Gdiplus::RectF(256, 0, 256, 144), nullptr,
+                                &scratch);
+        second = DrawGdiImageD2D(target, &strip, D2D1::RectF(10, 66, 138, 258), Gdiplus::RectF(0, 0, 256, 144), &clip,
+                                 &scratch);
+    });
+    ASSERT_EQ(first, S_OK);
+    ASSERT_EQ(second, S_OK);
+    EXPECT_EQ(canvas.CountNear({12, 12, 136, 80}, RGB(0, 0, 200), 16), 124 * 68);
+    EXPECT_EQ(canvas.CountNear({10, 83, 138, 90}, RGB(255, 255, 255), 4), 128 * 7);
+    EXPECT_GT(canvas.CountNear({12, 92, 136, 118}, RGB(0, 200, 0), 16), 124 * 25);
+    // The scratch grew to the larger part and kept that size.
+    EXPECT_EQ(scratch.width, 128);
+    EXPECT_EQ(scratch.height, 192);
+    EXPECT_EQ(DrawGdiImageD2D(nullptr, &strip, D2D1::RectF(0, 0, 1, 1), Gdiplus::RectF(0, 0, 1, 1), nullptr, nullptr),
+              E_POINTER);
+}
+
 TEST_F(D2DSupportTest, WindowDpi)
 {
     float x = 0;

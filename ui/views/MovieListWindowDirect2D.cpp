@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "core/album/SaveData.h"
 #include "ui/views/MovieFieldText.h"
@@ -397,16 +398,49 @@ void MovieListWindow_CL::DrawFramesD2D(ID2D1RenderTarget* target, uint32_t index
     }
     Direct2DResources& resources = D2D();
     const size_t boxes = std::min(cellLayout.frameBoxes.size(), static_cast<size_t>(std::max(frameCount, 0)));
+    struct Frame {
+        Gdiplus::RectF source;
+        Gdiplus::RectF destination;
+        bool clipToBox;
+    };
+    std::vector<Frame> frames(boxes);
+    // A strip the grid keeps is premultiplied already, its frames at the cell's frame size:
+    // the whole strip goes to Direct2D in one copy and each frame is a part of it. Anything
+    // else is redrawn frame by frame through the scratch surface.
+    bool wholeStrip = strip->GetPixelFormat() == PixelFormat32bppPARGB && dynamic_cast<Gdiplus::Bitmap*>(strip);
     for (size_t k = 0; k < boxes; ++k) {
         const CellBox& box = cellLayout.frameBoxes[k];
         const int f = useFramesShown == 1 && k < framesShown.size() ? framesShown[k] : 0;
-        Gdiplus::RectF source;
-        Gdiplus::RectF destination;
-        bool clipToBox = false;
-        StripFramePlacement(strip, f, Gdiplus::RectF(box.x, box.y, box.width, box.height), &source, &destination,
-                            &clipToBox);
-        const D2D1_RECT_F clip = ToRectF(box);
-        DrawGdiBitmapD2D(target, strip, ToRectF(destination), source, clipToBox ? &clip : nullptr, &resources.scratch);
+        Frame& frame = frames[k];
+        StripFramePlacement(strip, f, Gdiplus::RectF(box.x, box.y, box.width, box.height), &frame.source,
+                            &frame.destination, &frame.clipToBox);
+        if (frame.clipToBox || frame.source.Width != frame.destination.Width ||
+            frame.source.Height != frame.destination.Height) {
+            wholeStrip = false;
+        }
+    }
+    if (wholeStrip && boxes > 0 &&
+        UpdateD2DBitmapFromGdiBitmap(target, static_cast<Gdiplus::Bitmap*>(strip), &resources.frameEntry) == S_OK) {
+        ++resources.frameCopies;
+        float dpiX = 96.0f;
+        float dpiY = 96.0f;
+        target->GetDpi(&dpiX, &dpiY);
+        for (const Frame& frame : frames) {
+            const Gdiplus::RectF& s = frame.source;
+            const D2D1_RECT_F source = D2D1::RectF(s.X * 96.0f / dpiX, s.Y * 96.0f / dpiY,
+                                                   (s.X + s.Width) * 96.0f / dpiX, (s.Y + s.Height) * 96.0f / dpiY);
+            target->DrawBitmap(resources.frameEntry.bitmap.Get(), ToRectF(frame.destination), 1.0f,
+                               D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, &source);
+        }
+        return;
+    }
+    for (size_t k = 0; k < boxes; ++k) {
+        const D2D1_RECT_F clip = ToRectF(cellLayout.frameBoxes[k]);
+        const Frame& frame = frames[k];
+        if (SUCCEEDED(DrawGdiBitmapD2D(target, strip, ToRectF(frame.destination), frame.source,
+                                       frame.clipToBox ? &clip : nullptr, &resources.scratch))) {
+            ++resources.frameCopies;
+        }
     }
 }
 
