@@ -161,15 +161,16 @@ protected:
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     }
 
-    // A strip of 256-pixel frames (192-pixel frames when 1920 wide), one colour each.
-    static void WriteStrip(const std::wstring& path, int width)
+    // A strip of 256-pixel frames (192-pixel frames when 1920 wide), one colour each: frame f
+    // has kFrameColours[f + shift].
+    static void WriteStrip(const std::wstring& path, int width, int shift = 0)
     {
         const int frame = width == 1920 ? 192 : 256;
         Gdiplus::Bitmap strip(width, 144, PixelFormat24bppRGB);
         {
             Gdiplus::Graphics graphics(&strip);
             for (int f = 0; f * frame < width; ++f) {
-                const COLORREF c = kFrameColours[f % 10];
+                const COLORREF c = kFrameColours[(f + shift) % 10];
                 Gdiplus::SolidBrush brush(Gdiplus::Color(255, GetRValue(c), GetGValue(c), GetBValue(c)));
                 graphics.FillRectangle(&brush, f * frame, 0, frame, 144);
             }
@@ -333,6 +334,28 @@ TEST_F(GridDirect2DTest, StripsLabelStarsAndMissingFile)
 
     // The movie without a strip is the one missing.
     EXPECT_EQ(grid_->missingThumbnails, (std::vector<uint32_t>{2u << 8}));
+}
+
+// A strip the grid keeps goes to Direct2D once while it stays on the screen; a new strip of
+// the same movie is copied again, never drawn from the old copy.
+TEST_F(GridDirect2DTest, KeptStripsCopiedOnceAndReplacedWhenNew)
+{
+    Open(0, {{L"一", 2560, true, 0}, {L"二", 2560, true, 0}}, 700, 400);
+    WicCanvas canvas(700, 400);
+    Render(canvas);
+    ASSERT_NE(Resources(), nullptr);
+    const uint64_t first = Resources()->frameCopies;
+    Render(canvas);
+    Render(canvas);
+    EXPECT_EQ(Resources()->frameCopies, first);
+    const int f = grid_->framesShown[0];
+    EXPECT_TRUE(Near(canvas.Pixel(6 + 40, 6 + 30), kFrameColours[f], 24));
+
+    WriteStrip(records_[0].GetThumbnailPath(), 2560, 3);
+    grid_->OnThumbnailChanged(records_[0].decode_key);
+    Render(canvas);
+    EXPECT_GT(Resources()->frameCopies, first);
+    EXPECT_TRUE(Near(canvas.Pixel(6 + 40, 6 + 30), kFrameColours[(f + 3) % 10], 24));
 }
 
 TEST_F(GridDirect2DTest, PaintRectangleLimitsTheDrawing)

@@ -167,6 +167,9 @@ public:
     void DrawCellTextD2D(ID2D1RenderTarget* target, const RECT* cell, uint32_t index);
     HRESULT DrawGdiBitmapD2D(ID2D1RenderTarget* target, Gdiplus::Image* image, const D2D1_RECT_F& destination,
                              const Gdiplus::RectF& source, const D2D1_RECT_F* clip, D2DScratchSurface* scratch);
+    // The strip (32bppPARGB) as a Direct2D bitmap on the target: a strip the grid keeps is
+    // copied once and drawn from the copy while it stays on the screen. Null on failure.
+    ID2D1Bitmap* StripCopyD2D(ID2D1RenderTarget* target, Gdiplus::Image* strip);
     // A whole GDI+ bitmap at (0, 0), through a Direct2D bitmap made for the one draw.
     HRESULT DrawGdiOverlayD2D(ID2D1RenderTarget* target, Gdiplus::Bitmap* overlay);
     // wrap 0: one line centred both ways; otherwise wrapped with the format's alignment. Without
@@ -178,6 +181,9 @@ public:
 
     // Where frame f of a strip goes in a frame box: the source rectangle in the strip, the
     // destination, and whether the destination must be clipped to the box.
+    // The serial number of a strip the grid keeps (cut and scaled to the cell's frames), 0 for
+    // any other picture.
+    static uint64_t KeptStripSerial(Gdiplus::Image* strip);
     static void StripFramePlacement(Gdiplus::Image* strip, int frame, const Gdiplus::RectF& box,
                                     Gdiplus::RectF* source, Gdiplus::RectF* destination, bool* clipToBox);
 

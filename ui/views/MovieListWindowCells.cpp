@@ -30,12 +30,21 @@ public:
     GridStrip(INT frames, INT frameWidth, INT frameHeight)
         : Gdiplus::Bitmap(frames * frameWidth, frameHeight, PixelFormat32bppPARGB),
           frameWidth(frameWidth),
-          frameHeight(frameHeight)
+          frameHeight(frameHeight),
+          serial(++lastSerial)
     {
     }
     const INT frameWidth;
     const INT frameHeight;
+    // Tells this strip from any other made before or after it, also one made at the same
+    // address: the Direct2D paint keeps its copies of strips by this number.
+    const uint64_t serial;
+
+private:
+    static uint64_t lastSerial;
 };
+
+uint64_t GridStrip::lastSerial = 0;
 
 // Where a 192-pixel frame of a 1920 strip goes in a box of that width: moved up by `up`
 // and `height` tall, clipped to the box. Other widths keep the box.
@@ -167,6 +176,12 @@ bool MovieListWindow_CL::ShowsMissingFile(ItemMovieData_CL* record)
     if (record->file_missing == 1) return true;
     record->file_unchecked = 0;
     return false;
+}
+
+uint64_t MovieListWindow_CL::KeptStripSerial(Gdiplus::Image* strip)
+{
+    auto* kept = dynamic_cast<GridStrip*>(strip);
+    return kept ? kept->serial : 0;
 }
 
 void MovieListWindow_CL::StripFramePlacement(Gdiplus::Image* strip, int frame, const Gdiplus::RectF& box,

@@ -46,14 +46,34 @@ ComPtr<ID2D1SolidColorBrush> MakeBrush(ID2D1RenderTarget* target, Gdiplus::ARGB 
     return brush;
 }
 
+// The window's one brush of changing colour, set to `colour`; null when it could not be made.
+ID2D1SolidColorBrush* Tinted(MovieListWindow_CL::Direct2DResources& resources, Gdiplus::ARGB colour)
+{
+    if (!resources.colourBrush) return nullptr;
+    resources.colourBrush->SetColor(ColourFromArgb(colour));
+    return resources.colourBrush.Get();
+}
+
 }  // namespace
 
-void MovieListWindow_CL::Direct2DResources::ReleaseDevice()
+void MovieListWindow_CL::Direct2DResources::ReleaseDeviceBound()
 {
+    cellShape.Reset();
+    cellShapeWidth = cellShapeHeight = 0;
+    colourBrush.Reset();
     greyBrush.Reset();
     redBrush.Reset();
     yellowBrush.Reset();
     whiteBrush.Reset();
+    stripCopies.clear();
+    frameEntry.Release();
+    scratch.Release();
+    deviceTarget = nullptr;
+}
+
+void MovieListWindow_CL::Direct2DResources::ReleaseDevice()
+{
+    ReleaseDeviceBound();
     captionEmojiFormat.Reset();
     labelEmojiFormat.Reset();
     largeBoldFormat.Reset();
@@ -62,9 +82,6 @@ void MovieListWindow_CL::Direct2DResources::ReleaseDevice()
     dwriteFactory.Reset();
     labelEmojiSize = -1.0f;
     captionEmojiSize = -1.0f;
-    frameEntry.Release();
-    scratch.Release();
-    deviceTarget = nullptr;
     renderTarget.Reset();
     targetWidth = 0;
     targetHeight = 0;
@@ -249,12 +266,7 @@ void MovieListWindow_CL::EnsureBrushes()
     ID2D1RenderTarget* target = resources.drawing ? resources.drawing : resources.renderTarget.Get();
     if (!target) return;
     if (resources.deviceTarget != target) {
-        resources.greyBrush.Reset();
-        resources.redBrush.Reset();
-        resources.yellowBrush.Reset();
-        resources.whiteBrush.Reset();
-        resources.frameEntry.Release();
-        resources.scratch.entry.Release();
+        resources.ReleaseDeviceBound();
         resources.deviceTarget = target;
     }
     const struct {
@@ -263,7 +275,8 @@ void MovieListWindow_CL::EnsureBrushes()
     } brushes[] = {{&resources.whiteBrush, kWhite},
                    {&resources.yellowBrush, kYellow},
                    {&resources.redBrush, kRed},
-                   {&resources.greyBrush, kGrey}};
+                   {&resources.greyBrush, kGrey},
+                   {&resources.colourBrush, kWhite}};
     for (const auto& b : brushes) {
         if (*b.brush) continue;
         *b.brush = MakeBrush(target, b.colour);
@@ -284,13 +297,11 @@ void MovieListWindow_CL::RenderAll(ID2D1RenderTarget* target, Gdiplus::Graphics*
     target->SetTransform(D2D1::Matrix3x2F::Identity());
     const D2D1_RECT_F clip = ToRectF(*area);
     target->PushAxisAlignedClip(clip, D2D1_ANTIALIAS_MODE_ALIASED);
-    if (ComPtr<ID2D1SolidColorBrush> background = MakeBrush(target, backgroundColour)) {
-        target->FillRectangle(clip, background.Get());
-    }
+    ++resources.passes;
+    if (ID2D1SolidColorBrush* background = Tinted(resources, backgroundColour)) target->FillRectangle(clip, background);
 
     const CellFrames frames = CurrentCellFrames();
     const uint32_t count = GetItemCount();
-    ComPtr<ID2D1SolidColorBrush> focusBrush;
     for (const VisibleCell& visible : count ? visibleCells : std::vector<VisibleCell>()) {
         if (visible.y >= targetHeight) break;
         const uint32_t index = visible.index;
@@ -310,16 +321,25 @@ void MovieListWindow_CL::RenderAll(ID2D1RenderTarget* target, Gdiplus::Graphics*
             DrawCellTextD2D(target, &cell, index);
         }
         if (!scrolling && static_cast<int32_t>(index) == cursorIndex) {
-            if (!focusBrush) focusBrush = MakeBrush(target, focusFrameColour);
-            if (focusBrush) {
+            if (ID2D1SolidColorBrush* focus = Tinted(resources, focusFrameColour)) {
                 const float left = static_cast<float>(cell.left + 2);
                 const float top = static_cast<float>(cell.top + 2);
                 target->DrawRectangle(D2D1::RectF(left, top, left + static_cast<float>(cellWidth - 4 + horizontalGap),
                                                   top + static_cast<float>(cellHeight - 4 + verticalGap)),
-                                      focusBrush.Get(), 4.0f);
+                                      focus, 4.0f);
             }
         }
         if (HoverSlot(1) != -1) hotIndex = HoverSlot(1);
+    }
+
+    // Copies of strips no longer on the screen go, the least recently drawn first.
+    const size_t keep = 2 * visibleCells.size() + 8;
+    if (resources.stripCopies.size() > keep) {
+        std::sort(resources.stripCopies.begin(), resources.stripCopies.end(),
+                  [](const Direct2DResources::StripCopy& a, const Direct2DResources::StripCopy& b) {
+                      return a.lastPass > b.lastPass;
+                  });
+        resources.stripCopies.resize(keep);
     }
 
     // The overlays are drawn by GDI+ into a transparent picture laid over the cells. An empty
@@ -354,26 +374,39 @@ void MovieListWindow_CL::DrawCellBaseD2D(ID2D1RenderTarget* target, IDWriteFacto
     const float mouseX = cellLayout.mousePoint.X;
     const float mouseY = cellLayout.mousePoint.Y;
 
-    const D2D1_ROUNDED_RECT inner = D2D1::RoundedRect(ToRectF(cellLayout.innerRect), 8.0f, 8.0f);
-    if (ComPtr<ID2D1SolidColorBrush> fill = MakeBrush(target, kD2DBackgroundColours[state])) {
-        target->FillRoundedRectangle(inner, fill.Get());
+    const Gdiplus::RectF& innerRect = cellLayout.innerRect;
+    if (!resources.cellShape || resources.cellShapeWidth != innerRect.Width ||
+        resources.cellShapeHeight != innerRect.Height) {
+        resources.cellShape.Reset();
+        ComPtr<ID2D1Factory> factory;
+        target->GetFactory(factory.GetAddressOf());
+        const D2D1_ROUNDED_RECT shape = D2D1::RoundedRect(D2D1::RectF(0, 0, innerRect.Width, innerRect.Height), 8.0f, 8.0f);
+        if (factory && SUCCEEDED(factory->CreateRoundedRectangleGeometry(shape, resources.cellShape.GetAddressOf()))) {
+            resources.cellShapeWidth = innerRect.Width;
+            resources.cellShapeHeight = innerRect.Height;
+        }
     }
-    if (resources.whiteBrush) target->DrawRoundedRectangle(inner, resources.whiteBrush.Get(), 1.0f);
+    if (resources.cellShape) {
+        target->SetTransform(D2D1::Matrix3x2F::Translation(innerRect.X, innerRect.Y));
+        if (ID2D1SolidColorBrush* fill = Tinted(resources, kD2DBackgroundColours[state])) {
+            target->FillGeometry(resources.cellShape.Get(), fill);
+        }
+        if (resources.whiteBrush) target->DrawGeometry(resources.cellShape.Get(), resources.whiteBrush.Get(), 1.0f);
+        target->SetTransform(D2D1::Matrix3x2F::Identity());
+    }
 
     // One frame box or one chip is drawn as GDI+ draws it: from one upwards.
-    ComPtr<ID2D1SolidColorBrush> frameGrey = MakeBrush(target, kFrameGrey);
     for (const CellBox& box : cellLayout.frameBoxes) {
         if (selected && box.Contains(mouseX, mouseY)) {
             if (resources.yellowBrush) target->DrawRectangle(ToRectF(box), resources.yellowBrush.Get(), 4.0f);
             HoverSlot(1) = box.id;
-        } else if (frameGrey) {
-            target->DrawRectangle(ToRectF(box), frameGrey.Get(), 1.0f);
+        } else if (ID2D1SolidColorBrush* grey = Tinted(resources, kFrameGrey)) {
+            target->DrawRectangle(ToRectF(box), grey, 1.0f);
         }
     }
     if (!cellLayout.tagBoxes.empty()) {
-        ComPtr<ID2D1SolidColorBrush> chipFill = MakeBrush(target, kChipColour);
         for (const CellBox& chip : cellLayout.tagBoxes) {
-            if (chipFill) target->FillRectangle(ToRectF(chip), chipFill.Get());
+            if (ID2D1SolidColorBrush* fill = Tinted(resources, kChipColour)) target->FillRectangle(ToRectF(chip), fill);
             const D2D1_RECT_F textBox = D2D1::RectF(chip.x + 2, chip.y + 1, chip.x + chip.width, chip.y + chip.height - 1);
             DrawTextInRect(format, chip.text.c_str(), static_cast<UINT32>(chip.text.size()), textBox, kWhite, 0,
                            resources.whiteBrush.Get());
@@ -385,7 +418,8 @@ void MovieListWindow_CL::DrawCellBaseD2D(ID2D1RenderTarget* target, IDWriteFacto
     }
     if (factory && emojiFormat && !cellLayout.title.empty()) {
         DrawTextInRect(emojiFormat, cellLayout.title.c_str(), static_cast<UINT32>(cellLayout.title.size()),
-                       ToRectF(cellLayout.titleRect), MovieCellLayout::kTitleColours[state], 1, nullptr);
+                       ToRectF(cellLayout.titleRect), MovieCellLayout::kTitleColours[state], 1,
+                       Tinted(resources, MovieCellLayout::kTitleColours[state]));
     }
 }
 
@@ -419,9 +453,8 @@ void MovieListWindow_CL::DrawFramesD2D(ID2D1RenderTarget* target, uint32_t index
             wholeStrip = false;
         }
     }
-    if (wholeStrip && boxes > 0 &&
-        UpdateD2DBitmapFromGdiBitmap(target, static_cast<Gdiplus::Bitmap*>(strip), &resources.frameEntry) == S_OK) {
-        ++resources.frameCopies;
+    ID2D1Bitmap* copy = wholeStrip && boxes > 0 ? StripCopyD2D(target, strip) : nullptr;
+    if (copy) {
         float dpiX = 96.0f;
         float dpiY = 96.0f;
         target->GetDpi(&dpiX, &dpiY);
@@ -429,7 +462,7 @@ void MovieListWindow_CL::DrawFramesD2D(ID2D1RenderTarget* target, uint32_t index
             const Gdiplus::RectF& s = frame.source;
             const D2D1_RECT_F source = D2D1::RectF(s.X * 96.0f / dpiX, s.Y * 96.0f / dpiY,
                                                    (s.X + s.Width) * 96.0f / dpiX, (s.Y + s.Height) * 96.0f / dpiY);
-            target->DrawBitmap(resources.frameEntry.bitmap.Get(), ToRectF(frame.destination), 1.0f,
+            target->DrawBitmap(copy, ToRectF(frame.destination), 1.0f,
                                D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, &source);
         }
         return;
@@ -468,7 +501,7 @@ void MovieListWindow_CL::DrawCellTextD2D(ID2D1RenderTarget* target, const RECT* 
         const D2D1_RECT_F labelBox = D2D1::RectF(right - measured.Width, bottom - measured.Height, right, bottom);
         if (resources.greyBrush) target->FillRectangle(labelBox, resources.greyBrush.Get());
         DrawTextInRect(resources.boldFormat.Get(), label.c_str(), static_cast<UINT32>(label.size()), labelBox,
-                       labelColour, 0, nullptr);
+                       labelColour, 0, Tinted(resources, labelColour));
     }
 
     if (record->star_count > 0 && !cellLayout.frameBoxes.empty()) {
@@ -485,6 +518,30 @@ void MovieListWindow_CL::DrawCellTextD2D(ID2D1RenderTarget* target, const RECT* 
         DrawTextInRect(resources.largeBoldFormat.Get(), kMissingFileText,
                        static_cast<UINT32>(wcslen(kMissingFileText)), box, kRed, 1, resources.redBrush.Get());
     }
+}
+
+ID2D1Bitmap* MovieListWindow_CL::StripCopyD2D(ID2D1RenderTarget* target, Gdiplus::Image* strip)
+{
+    Direct2DResources& resources = D2D();
+    const uint64_t serial = KeptStripSerial(strip);
+    if (serial != 0) {
+        for (Direct2DResources::StripCopy& copy : resources.stripCopies) {
+            if (copy.serial != serial) continue;
+            copy.lastPass = resources.passes;
+            return copy.bitmap.Get();
+        }
+    }
+    // A strip not kept by the grid may be gone after this paint: it goes through the one
+    // reused entry instead of being remembered.
+    D2DBitmapCacheEntry fresh;
+    D2DBitmapCacheEntry& entry = serial != 0 ? fresh : resources.frameEntry;
+    if (UpdateD2DBitmapFromGdiBitmap(target, static_cast<Gdiplus::Bitmap*>(strip), &entry) != S_OK || !entry.bitmap) {
+        return nullptr;
+    }
+    ++resources.frameCopies;
+    if (serial == 0) return entry.bitmap.Get();
+    resources.stripCopies.push_back({serial, entry.bitmap, resources.passes});
+    return resources.stripCopies.back().bitmap.Get();
 }
 
 HRESULT MovieListWindow_CL::DrawGdiBitmapD2D(ID2D1RenderTarget* target, Gdiplus::Image* image,

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "ui/views/D2DSupport.h"
 #include "ui/views/MovieListWindow.h"
@@ -38,6 +39,22 @@ struct MovieListWindow_CL::Direct2DResources {
     // The target and the measuring surface of the pass under way; null outside RenderAll.
     ID2D1RenderTarget* drawing = nullptr;
     Gdiplus::Graphics* measuring = nullptr;
+    // Direct2D copies of the strips the grid keeps, by the strip's serial number; the least
+    // recently drawn go once there are more than the screen needs.
+    struct StripCopy {
+        uint64_t serial;
+        Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap;
+        uint64_t lastPass;
+    };
+    std::vector<StripCopy> stripCopies;
+    uint64_t passes = 0;
+    // The cells' rounded background at the origin, drawn moved to each cell: renderers that
+    // triangulate a shape when it is made do it once, not for every cell.
+    Microsoft::WRL::ComPtr<ID2D1RoundedRectangleGeometry> cellShape;
+    float cellShapeWidth = 0;
+    float cellShapeHeight = 0;
+    // One brush whose colour is set for each use, for the colours that have no brush of their own.
+    Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> colourBrush;
     // GDI+ pictures copied into Direct2D bitmaps for the frames, since the window was made
     // (a figure for the benchmark).
     uint64_t frameCopies = 0;
@@ -46,4 +63,6 @@ struct MovieListWindow_CL::Direct2DResources {
 
     // Every object above but the staging bitmap.
     void ReleaseDevice();
+    // The objects made on the device of a target: brushes, strip copies, scratch bitmaps.
+    void ReleaseDeviceBound();
 };
