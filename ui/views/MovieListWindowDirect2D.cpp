@@ -301,6 +301,8 @@ void MovieListWindow_CL::RenderAll(ID2D1RenderTarget* target, Gdiplus::Graphics*
     if (ID2D1SolidColorBrush* background = Tinted(resources, backgroundColour)) target->FillRectangle(clip, background);
 
     const CellFrames frames = CurrentCellFrames();
+    // The cells' GDI drawing path belongs to the GDI+ paint.
+    cellLayout.gdiTarget = nullptr;
     const uint32_t count = GetItemCount();
     for (const VisibleCell& visible : count ? visibleCells : std::vector<VisibleCell>()) {
         if (visible.y >= targetHeight) break;
@@ -438,10 +440,12 @@ void MovieListWindow_CL::DrawFramesD2D(ID2D1RenderTarget* target, uint32_t index
         bool clipToBox;
     };
     std::vector<Frame> frames(boxes);
-    // A strip the grid keeps is premultiplied already, its frames at the cell's frame size:
-    // the whole strip goes to Direct2D in one copy and each frame is a part of it. Anything
-    // else is redrawn frame by frame through the scratch surface.
-    bool wholeStrip = strip->GetPixelFormat() == PixelFormat32bppPARGB && dynamic_cast<Gdiplus::Bitmap*>(strip);
+    // A strip the grid keeps has its frames at the cell's frame size already: the whole strip
+    // goes to Direct2D in one copy and each frame is a part of it. Anything else is redrawn
+    // frame by frame through the scratch surface.
+    const Gdiplus::PixelFormat format = strip->GetPixelFormat();
+    bool wholeStrip = (format == PixelFormat32bppPARGB || format == PixelFormat24bppRGB) &&
+                      dynamic_cast<Gdiplus::Bitmap*>(strip);
     for (size_t k = 0; k < boxes; ++k) {
         const CellBox& box = cellLayout.frameBoxes[k];
         const int f = useFramesShown == 1 && k < framesShown.size() ? framesShown[k] : 0;
