@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Paint, scroll, mouse-move and memory figures of the movie grid in a 1920x1080 client over
-# generated albums, for three thumbnail sizes with 5 and 10 frames.
+# generated albums, for three thumbnail sizes with 5 and 10 frames, through GDI+ and Direct2D.
 #   tools/bench-grid.sh [movies for the memory walk, default 10000]
 # Needs an X screen of at least 1920x1200: the rig's Xvfb is started at 2048x1280.
 set -euo pipefail

@@ -1,6 +1,7 @@
 // Paint, scroll and mouse-move figures of the movie grid in a 1920x1080 client over a
 // generated album whose strips are hard links to one JPEG strip, for three thumbnail sizes
-// with 5 and 10 frames; then the private bytes while the grid scrolls through every movie.
+// with 5 and 10 frames, through GDI+ and through Direct2D; then the private bytes while the
+// grid scrolls through every movie.
 // Prints figures; asserts nothing.
 //   grid_bench.exe [movies for the memory walk, default 10000]
 #include <windows.h>
@@ -25,9 +26,16 @@
 #include "tests/common/BenchClock.h"
 #include "tests/common/TestWindow.h"
 #include "ui/views/MovieListWindow.h"
+#include "ui/views/MovieListWindowDirect2D.h"
 #include "ui/views/ViewHost.h"
 
 namespace {
+
+// Thumbnail size index and frames per cell of every case.
+const struct {
+    int size;
+    int frames;
+} kConfigs[] = {{0, 5}, {0, 10}, {1, 5}, {1, 10}, {2, 5}, {2, 10}};
 
 constexpr int kClientWidth = 1920;
 constexpr int kClientHeight = 1080;
@@ -193,13 +201,9 @@ public:
 
     void Run()
     {
-        const struct {
-            int size;
-            int frames;
-        } configs[] = {{0, 5}, {0, 10}, {1, 5}, {1, 10}, {2, 5}, {2, 10}};
         std::printf("%-14s %7s %17s %17s %17s %17s %17s %17s\n", "size x frames", "cells", "cached p50/p95",
                     "cold p50/p95", "missing p50/p95", "line p50/p95", "page p50/p95", "wheel p50/p95");
-        for (const auto& c : configs) {
+        for (const auto& c : kConfigs) {
             Layout(c.size, c.frames);
             PaintOnce();
             const size_t cells = grid_->visibleKeys.size();
@@ -222,6 +226,43 @@ public:
         }
         SaveWindowScreenshot(grid_->hwnd, L"grid", L"bench_256x144_10");
     }
+
+    // The same cases painted through Direct2D on the window's render target (a paint includes
+    // EndDraw), and the GDI+ pictures copied into Direct2D bitmaps per cell drawn.
+    void RunDirect2D()
+    {
+        album_.disp_setting.movie_list_use_direct2d = 1;
+        std::printf("\nDirect2D, window render target\n");
+        std::printf("%-14s %7s %17s %17s %17s %17s %17s %11s %11s %11s\n", "size x frames", "cells", "cached p50/p95",
+                    "first paint", "line p50/p95", "page p50/p95", "wheel p50/p95", "copies 1st", "cached", "page");
+        for (const auto& c : kConfigs) {
+            Layout(c.size, c.frames);
+            // The layout released the Direct2D objects: the first paint makes them and copies
+            // each strip; the strips are in the grid's cache from the GDI+ run.
+            const uint64_t start = Copies();
+            const double first = PaintOnce();
+            const size_t cells = std::max<size_t>(grid_->visibleKeys.size(), 1);
+            const uint64_t afterFirst = Copies();
+            const Figures cached = Paints(30, false);
+            const uint64_t afterCached = Copies();
+            const Figures line = Scrolls(WM_VSCROLL, SB_LINEDOWN, 20);
+            const uint64_t beforePages = Copies();
+            const Figures page = Scrolls(WM_VSCROLL, SB_PAGEDOWN, 10);
+            const uint64_t afterPages = Copies();
+            const Figures wheel = Scrolls(WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 20);
+            const auto& s = album_.disp_setting.frame_sizes[c.size];
+            std::printf("%3dx%-3d x %2d   %7zu %8.1f /%6.1f %17.1f %8.1f /%6.1f %8.1f /%6.1f %8.1f /%6.1f %11.2f %11.2f %11.2f\n",
+                        s[0], s[1], c.frames, cells, cached.p50, cached.p95, first, line.p50, line.p95, page.p50,
+                        page.p95, wheel.p50, wheel.p95, static_cast<double>(afterFirst - start) / cells,
+                        static_cast<double>(afterCached - afterFirst) / (30.0 * cells),
+                        static_cast<double>(afterPages - beforePages) / (10.0 * cells));
+            std::fflush(stdout);
+        }
+        album_.disp_setting.movie_list_use_direct2d = 0;
+        grid_->DiscardRenderCache();
+    }
+
+    uint64_t Copies() const { return grid_->direct2d ? grid_->direct2d->frameCopies : 0; }
 
     void MouseMoves()
     {
@@ -316,6 +357,7 @@ int wmain(int argc, wchar_t** argv)
     }
     std::printf("times in ms; paints of the whole 1920x1080 client\n");
     bench.Run();
+    bench.RunDirect2D();
     bench.MouseMoves();
     bench.Memory();
     return 0;
