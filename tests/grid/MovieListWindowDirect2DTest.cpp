@@ -413,6 +413,15 @@ TEST_F(GridDirect2DTest, WindowLifecycle)
     EXPECT_EQ(Resources()->renderTarget.Get(), target);
     EXPECT_EQ(Resources()->staging.get(), staging);
 
+    // A scroll repaints the whole window (the slot answers that it did).
+    ValidateRect(grid_->hwnd, nullptr);
+    EXPECT_FALSE(grid_->OnScrolled(grid_->hwnd, 0, 0));
+    EXPECT_TRUE(grid_->OnScrolled(grid_->hwnd, 0, 30));
+    RECT dirty = {};
+    EXPECT_TRUE(GetUpdateRect(grid_->hwnd, &dirty, FALSE));
+    const RECT client = Client();
+    EXPECT_TRUE(EqualRect(&dirty, &client));
+
     grid_->RecalcLayout();
     ExpectReleased();
     EXPECT_FALSE(Resources()->staging);
@@ -441,6 +450,7 @@ TEST_F(GridDirect2DTest, WindowLifecycle)
     // Switched off: the GDI+ back buffer returns; the objects wait for the next release.
     data_.disp_setting.movie_list_use_direct2d = 0;
     EXPECT_EQ(grid_->GetBackBufferPixelFormat(), PixelFormat24bppRGB);
+    EXPECT_FALSE(grid_->OnScrolled(grid_->hwnd, 0, 30));
     Repaint();
     ASSERT_NE(grid_->GetBackBuffer(), nullptr);
     EXPECT_TRUE(Resources()->renderTarget);

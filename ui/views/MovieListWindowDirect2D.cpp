@@ -2,7 +2,6 @@
 // render target, with the texts through DirectWrite.
 #include "ui/views/MovieListWindowDirect2D.h"
 
-
 #include <algorithm>
 #include <string>
 #include <vector>
