@@ -240,6 +240,21 @@ TEST_F(GridCellTest, OldStripAt128IsShiftedAndScaledTo85)
     SaveWindowScreenshot(grid_->hwnd, L"grid", L"grid_old_strip_128");
 }
 
+TEST_F(GridCellTest, AViewFrameCountAboveTheLayoutsDrawsOnlyItsBoxes)
+{
+    AddMovie(L"three frames");
+    ShowAll();
+    // The view's frame count is set apart from the album's count that lays the cell out.
+    grid_->frameCount = 10;
+    grid_->framesShown = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    Paint();
+    ASSERT_EQ(grid_->cellLayout.frameBoxes.size(), 3u);
+    const RECT cell = CellRect(0);
+    EXPECT_TRUE(Near(Pixel(cell.left + 526 + 128, cell.top + 80), FrameColour(2)));
+    // Nothing right of the cell, where a fourth box would go.
+    EXPECT_TRUE(Near(Pixel(cell.right + 60, cell.top + 80), RGB(255, 255, 255), 0));
+}
+
 TEST_F(GridCellTest, ThreeSizesForReview)
 {
     for (int i = 0; i < 12; ++i) {

@@ -282,7 +282,8 @@ void MovieListWindow_CL::PaintAll()
         const CellFrames cellFrames = CurrentCellFrames();
 
         const uint32_t count = GetItemCount();
-        for (const VisibleCell& visible : count ? visibleCells : std::vector<VisibleCell>()) {
+        for (const VisibleCell& visible : visibleCells) {
+            if (count == 0) break;
             const uint32_t index = visible.index;
             ItemMovieData_CL* record = index < count ? gridListener.Record(index) : nullptr;
             if (record) visibleKeys.push_back(record->decode_key);
