@@ -252,7 +252,6 @@ private:
     void MarkScrolling(HWND window);
     // The strip to draw for the cell (cached, or loaded now and cached), or null.
     Gdiplus::Image* StripFor(uint32_t index);
-    void DrawStrip(Gdiplus::Graphics* graphics, Gdiplus::Image* strip);
     int32_t& HoverSlot(int which);
     // The Direct2D objects, made empty on first use.
     Direct2DResources& D2D();
