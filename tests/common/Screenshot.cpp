@@ -38,6 +38,12 @@ const CLSID* FindEncoder(std::vector<BYTE>& buffer, const wchar_t* mimeType)
 
 }  // namespace
 
+std::wstring ScreenshotPath(const std::wstring& area, const std::wstring& name)
+{
+    const std::wstring folder = ScreenshotFolder(area);
+    return folder.empty() ? std::wstring() : folder + L"\\" + name + L".png";
+}
+
 HBITMAP CreateTopDownDib(HDC dc, int width, int height, void** bits)
 {
     BITMAPINFO info = {};

@@ -13,5 +13,8 @@ std::wstring SaveWindowScreenshot(HWND window, const std::wstring& area, const s
 // failure.
 HBITMAP CreateTopDownDib(HDC dc, int width, int height, void** bits);
 
+// Where a screenshot of that area and name goes (its folder made); empty on failure.
+std::wstring ScreenshotPath(const std::wstring& area, const std::wstring& name);
+
 // Writes a bitmap as PNG; false on failure.
 bool SaveBitmapAsPng(HBITMAP bitmap, const std::wstring& path);

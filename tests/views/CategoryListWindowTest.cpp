@@ -13,6 +13,7 @@
 #include "tests/common/Screenshot.h"
 #include "tests/common/TempFolder.h"
 #include "tests/common/TestWindow.h"
+#include "tests/common/WicCanvas.h"
 #include "tests/views/PictureListTestSupport.h"
 #include "ui/views/CategoryListWindow.h"
 #include "ui/views/ViewHost.h"
@@ -234,6 +235,132 @@ TEST_F(CategoryListWindowTest, PictureBadgeAndJapaneseLabel)
 
     const std::wstring shot = SaveWindowScreenshot(tiles_->hwnd, L"views", L"category_tiles");
     EXPECT_FALSE(shot.empty());
+}
+
+// The window's Direct2D objects, as far as a test can tell them apart.
+struct Direct2DObjects {
+    ID2D1HwndRenderTarget* target;
+    ID2D1Bitmap* picture;
+    IDWriteTextFormat* format;
+    ID2D1SolidColorBrush* brush;
+};
+
+Direct2DObjects ObjectsOf(const CategoryListWindow_CL& tiles)
+{
+    return {tiles.renderTarget.Get(), tiles.backBufferBitmap.bitmap.Get(), tiles.textFormat.Get(),
+            tiles.textBrush.Get()};
+}
+
+void ExpectReleased(const CategoryListWindow_CL& tiles)
+{
+    EXPECT_FALSE(tiles.d2dFactory);
+    EXPECT_FALSE(tiles.renderTarget);
+    EXPECT_EQ(tiles.targetWidth, 0);
+    EXPECT_FALSE(tiles.backBufferBitmap.bitmap);
+    EXPECT_TRUE(tiles.backBufferBitmap.pixels.empty());
+    EXPECT_FALSE(tiles.dwriteFactory);
+    EXPECT_FALSE(tiles.textFormat);
+    EXPECT_EQ(tiles.textFormatSize, -1.0f);
+    EXPECT_FALSE(tiles.textBrush);
+}
+
+void ExpectMade(const CategoryListWindow_CL& tiles)
+{
+    EXPECT_TRUE(tiles.d2dFactory);
+    EXPECT_TRUE(tiles.renderTarget);
+    EXPECT_TRUE(tiles.backBufferBitmap.bitmap);
+    EXPECT_TRUE(tiles.textFormat);
+    EXPECT_EQ(tiles.textFormatSize, tiles.labelFont->GetSize());
+    EXPECT_TRUE(tiles.textBrush);
+}
+
+HRESULT AnswerDeviceLost(ID2D1RenderTarget* target)
+{
+    target->EndDraw();
+    return kD2DRecreateTarget;
+}
+
+TEST_F(CategoryListWindowTest, Direct2DNamesDrawnWithDirectWriteOnly)
+{
+    data_->disp_setting.movie_list_use_direct2d = 1;
+    ShowCategories({{L"夏の海", 12, 0x35, true}, {L"旅行", 4, 0, false}});
+    tiles_->cursorIndex = -1;
+    tiles_->lastMousePoint = {-100, -100};
+    Repaint();
+    ASSERT_EQ(tiles_->UseDirect2D(), 1);
+    EXPECT_EQ(tiles_->SkipBackBuffer(), 0);
+
+    // The back buffer holds pictures and badges but no names.
+    const COLORREF background = FromArgb(MovieListView_CL::kBackgroundColours[0]);
+    const RECT label = {8, 6 + 144 + 4, 200, 200 - 8};
+    const RECT secondLabel = {268 + 8, 6 + 144 + 4, 268 + 200, 200 - 8};
+    EXPECT_EQ(CountUnlike(label, background), 0);
+    EXPECT_EQ(CountUnlike(secondLabel, background), 0);
+    EXPECT_TRUE(Near(Pixel(6 + 60, 6 + 70), RGB(40, 200, 40), 24));
+    EXPECT_EQ(std::wstring(tiles_->categoryListener.GetItemLabel(0)), L"夏の海(12)");
+
+    // Through Direct2D the names are drawn over the back buffer's copy.
+    WicCanvas canvas(820, 450);
+    ASSERT_TRUE(canvas.IsReady());
+    ASSERT_EQ(tiles_->EnsureTextFormat(), S_OK);
+    D2DBitmapCacheEntry picture;
+    ASSERT_EQ(UpdateD2DBitmapFromGdiBitmap(canvas.Target(), tiles_->GetBackBuffer(), &picture), S_OK);
+    Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
+    ASSERT_EQ(canvas.Target()->CreateSolidColorBrush(D2D1::ColorF(1, 1, 1, 1), &brush), S_OK);
+    ASSERT_EQ(canvas.Draw([&](ID2D1RenderTarget* target) {
+                  tiles_->RenderTiles(target, picture.bitmap.Get(), brush.Get(), nullptr);
+              }),
+              S_OK);
+    EXPECT_GT(canvas.CountUnlike(label, background), 30);
+    EXPECT_GT(canvas.CountUnlike(secondLabel, background), 30);
+    EXPECT_GT(canvas.CountNear({6 + 40, 6 + 50, 6 + 80, 6 + 90}, RGB(40, 200, 40), 24), 1500);
+    EXPECT_FALSE(canvas.SavePng(L"grid", L"category_tiles_direct2d").empty());
+
+    // A paint rectangle over the second tile only: the first tile's name is not drawn.
+    const RECT second = {268, 0, 536, 200};
+    canvas.Draw([&](ID2D1RenderTarget* target) {
+        tiles_->RenderTiles(target, picture.bitmap.Get(), brush.Get(), &second);
+    });
+    EXPECT_EQ(canvas.CountUnlike(label, background, 8), 0);
+    EXPECT_GT(canvas.CountUnlike(secondLabel, background), 30);
+}
+
+TEST_F(CategoryListWindowTest, Direct2DObjectsLifecycle)
+{
+    data_->disp_setting.movie_list_use_direct2d = 1;
+    ShowCategories({{L"旅行", 4, 0, true}});
+    Repaint();
+    ExpectMade(*tiles_);
+    const Direct2DObjects first = ObjectsOf(*tiles_);
+    Repaint();
+    const Direct2DObjects second = ObjectsOf(*tiles_);
+    EXPECT_EQ(second.target, first.target);
+    EXPECT_EQ(second.picture, first.picture);
+    EXPECT_EQ(second.format, first.format);
+    EXPECT_EQ(second.brush, first.brush);
+
+    tiles_->RecalcLayout();
+    ExpectReleased(*tiles_);
+    Repaint();
+    ExpectMade(*tiles_);
+
+    // A lost device at the end of a paint: everything goes, the next paint makes it again.
+    tiles_->endDraw = &AnswerDeviceLost;
+    Repaint();
+    ExpectReleased(*tiles_);
+    tiles_->endDraw = &EndDrawOnTarget;
+    Repaint();
+    ExpectMade(*tiles_);
+
+    // Switched off: the names come back into the back buffer; a relayout leaves the objects.
+    data_->disp_setting.movie_list_use_direct2d = 0;
+    tiles_->RecalcLayout();
+    EXPECT_TRUE(tiles_->renderTarget);
+    Repaint();
+    const RECT label = {8, 6 + 144 + 4, 200, 200 - 8};
+    EXPECT_GT(CountUnlike(label, FromArgb(MovieListView_CL::kBackgroundColours[0])), 30);
+    tiles_->ReleaseDirect2D();
+    ExpectReleased(*tiles_);
 }
 
 }  // namespace
