@@ -17,6 +17,7 @@
 #include "core/ipc/Kiln_ResponseDecode.h"
 #include "core/media/GdiplusSession.h"
 #include "ui/views/CategoryListWindow.h"
+#include "ui/views/MovieListWindow.h"
 #include "tests/album/AlbumTestSupport.h"
 #include "tests/common/Screenshot.h"
 #include "tests/common/TempFolder.h"
@@ -155,6 +156,9 @@ TEST_F(MainWindowTest, StartsBehindTheSplashLoadsAndClosesOnce)
     EXPECT_TRUE(FindChild(children, L"STATIC", 0x5100)) << "browser host";
     ASSERT_TRUE(window_->GetCategoryListView());
     EXPECT_EQ(GetDlgCtrlID(window_->GetCategoryListView()->hwnd), 0x1100);
+    ASSERT_TRUE(window_->GetMovieGrid());
+    EXPECT_EQ(GetDlgCtrlID(window_->GetMovieGrid()->hwnd), 0x1101);
+    EXPECT_FALSE(IsWindowVisible(window_->GetMovieGrid()->hwnd)) << "the browser shows until the load";
 
     // Until the album is loaded the user can use nothing but the browser.
     EXPECT_FALSE(IsWindowEnabled(window_->GetCategoryTabWindow()));
@@ -250,6 +254,36 @@ TEST_F(MainWindowTest, DecodeAnswersUpdateTheMovieAndTheWaitingCount)
     PumpUntil([] { return false; }, 100);
     EXPECT_EQ(StatusText(statusBar, 1), L"");
     g_saveData.movie_list.records.pop_back();
+}
+
+TEST_F(MainWindowTest, SortTabsShowTheGridWithTheAlbumsMovies)
+{
+    OpenAndLoad();
+    TempFolder movies;
+    const wchar_t* names[] = {L"夕暮れの海", L"city-night", L"mountain"};
+    for (int i = 0; i < 3; ++i) {
+        ItemMovieData_CL movie;
+        movie.ini_name = movies / (L"contents000-0000" + std::to_wstring(i) + L".ini");
+        movie.link_name = movies / (std::wstring(names[i]) + L".mp4");
+        movie.content_name = names[i];
+        movie.decode_key = 100 + i;
+        movie.favorites_frames.resize(10);
+        g_saveData.movie_list.records.push_back(movie);
+    }
+    window_->RefreshMovieList();
+    window_->SelectSortTab(1);
+    MoveWindow(window_->hwnd, 0, 0, 1100, 700, TRUE);
+    PumpUntil([] { return false; }, 300);
+    MovieListWindow_CL* grid = window_->GetMovieGrid();
+    EXPECT_TRUE(IsWindowVisible(grid->hwnd));
+    EXPECT_FALSE(IsWindowVisible(window_->GetBrowser().GetHostWindow()));
+    EXPECT_EQ(grid->GetItemCount(), 3u);
+    SaveWindowScreenshot(window_->hwnd, L"app", L"grid");
+
+    window_->SelectSortTab(0);
+    EXPECT_FALSE(IsWindowVisible(grid->hwnd));
+    EXPECT_TRUE(IsWindowVisible(window_->GetBrowser().GetHostWindow()));
+    g_saveData.movie_list.records.clear();
 }
 
 TEST_F(MainWindowTest, AnswersLeftForAWindowThatHasGoneAreFreed)
