@@ -13,8 +13,10 @@
 #include "app/shell/MessageLoop.h"
 #include "app/startup/DialogDataLoad.h"
 #include "core/album/SaveData.h"
+#include "core/base/Inifile.h"
 #include "core/base/Log.h"
 #include "core/ipc/Kiln_ResponseDecode.h"
+#include "core/ipc/PipeClient.h"
 #include "core/media/GdiplusSession.h"
 #include "ui/views/CategoryListWindow.h"
 #include "ui/views/MovieListWindow.h"
@@ -107,6 +109,7 @@ protected:
         savedLog_ = AppLog.path;
         AppLog.path = LogPath();
         g_saveData.program_ini.SetPath(sandbox_.dataFolder() + L"\\Reelvault.ini");
+        g_saveData.album_data.open_first_album = 0;
     }
     void TearDown() override
     {
@@ -298,6 +301,74 @@ TEST_F(MainWindowTest, AnswersLeftForAWindowThatHasGoneAreFreed)
     EXPECT_EQ(g_freedResponses, 2);
     // Its WM_DESTROY posted the quit that ends the loop.
     EXPECT_EQ(RunMessageLoop(*window_, nullptr), 0);
+}
+
+TEST_F(MainWindowTest, AnswersOverThePipeReachTheirMovie)
+{
+    OpenAndLoad();
+    TempFolder movies;
+    ItemMovieData_CL movie;
+    movie.ini_name = movies / L"contents000-00001.ini";
+    movie.link_name = movies / L"b.mp4";
+    movie.decode_key = 777;
+    movie.run_decode = 1;
+    movie.favorites_frames.resize(10);
+    g_saveData.movie_list.records.push_back(movie);
+
+    Kiln_ResponseDecode_CL response;
+    response.request_id = 777;
+    response.duration = 50000000;
+    response.positions = {1000, 2000};
+    ASSERT_EQ(PipeClient_CL::SendOnce(L"Reelvault", response), S_OK);
+    const ItemMovieData_CL& stored = g_saveData.movie_list.records.back();
+    EXPECT_TRUE(PumpUntil([&] { return stored.run_decode == 0; }, 10000));
+    EXPECT_EQ(stored.last_play_frame, 50000000);
+    EXPECT_EQ(stored.favorites_frames[0].fav, 1000);
+    g_saveData.movie_list.records.pop_back();
+}
+
+// Album 2 (index 1) is the last one used and locked with the chord "5A".
+class LockedAlbumTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        g_saveData.program_ini.WriteInt(1, L"ALBUM_INFO", L"last_index");
+        const std::wstring album = sandbox_.dataFolder() + L"\\ALBUM_0002";
+        CreateDirectoryW(album.c_str(), nullptr);
+        Inifile_CL albumIni;
+        albumIni.SetPath(album + L"\\AlbumInfo.ini");
+        albumIni.WriteString(L"LOCK", L"key", L"5A");
+    }
+    void TearDown() override
+    {
+        BYTE noKeys[256] = {};
+        SetKeyboardState(noKeys);
+        MainWindowTest::TearDown();
+    }
+};
+
+TEST_F(LockedAlbumTest, WithoutTheChordTheFirstAlbumOpensAfterThirtyOneChecks)
+{
+    const ULONGLONG start = GetTickCount64();
+    OpenAndLoad();
+    EXPECT_GE(GetTickCount64() - start, 3100u);
+    EXPECT_EQ(g_saveData.album_data.current_index, 0);
+    EXPECT_NE(g_saveData.album_folder.find(L"ALBUM_0001"), std::wstring::npos);
+    EXPECT_NE(Log().find(L"★キーロックが解除されないため、先頭のアルバムを開きます。"), std::wstring::npos);
+    Inifile_CL programIni;
+    programIni.SetPath(sandbox_.dataFolder() + L"\\Reelvault.ini");
+    EXPECT_EQ(programIni.ReadInt(L"ALBUM_INFO", L"last_index", -1), 1u) << "the user's choice stays";
+}
+
+TEST_F(LockedAlbumTest, HoldingTheChordOpensTheLockedAlbum)
+{
+    BYTE state[256] = {};
+    state['5'] = state['A'] = 0x80;
+    ASSERT_TRUE(SetKeyboardState(state));
+    OpenAndLoad();
+    EXPECT_EQ(g_saveData.album_data.current_index, 1);
+    EXPECT_NE(g_saveData.album_folder.find(L"ALBUM_0002"), std::wstring::npos);
 }
 
 TEST_F(MainWindowTest, SiblingPlayerUpdatesWaitForTheLoad)
