@@ -45,6 +45,8 @@ constexpr DWORD kCategoryToolBarStyle = 0x5A000840;
 constexpr int kPaneToolBarId = 0x5009;
 constexpr DWORD kPaneToolBarStyle = 0x50000840;
 constexpr int kPaneToggleCommand = 0x9140;
+// Sent by the browser pane after each navigation it starts (lParam 0).
+constexpr int kShowWebTabCommand = 0x9508;
 
 class MainWindow_CL : public MainWindowBase_CL,
                       public RegistrationHost_IF,
@@ -126,6 +128,8 @@ private:
     void CreateMenuAndBands();
     void NavigateHome();
     void StartClosing();
+    // The commands the main window answers itself (the search bar's clear, the web tab).
+    void OnCommand(WPARAM wParam, LPARAM lParam);
     void OnDataLoadEnd();
     void OnThumbnailChanged(uint32_t decodeKey);
     BOOL OnCopyData(const COPYDATASTRUCT* data);

@@ -97,6 +97,7 @@ LRESULT MainWindow_CL::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
         if (mainMenu_) mainMenu_->rebar.HandleParentMessage(window, msg, wParam, lParam);
         break;
     case WM_COMMAND:
+        OnCommand(wParam, lParam);
         DispatchCommand(wParam);
         break;
     case WM_SYSCOMMAND:
@@ -137,6 +138,25 @@ LRESULT MainWindow_CL::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
     }
     if (mainMenu_) mainMenu_->HandleMenuDraw(window, msg, wParam, lParam);
     return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+void MainWindow_CL::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    switch (LOWORD(wParam)) {
+    case kIncSearchClearCommand:
+        if (!searchBar_) return;
+        searchBar_->SetSearchText(L"");
+        searchBar_->RunSearch(0);
+        return;
+    case kShowWebTabCommand:
+        // The browser navigated or searched: bring it forward when the grid is showing.
+        if (lParam != 0 || displaySettings_->selected_sort_tab == 0) return;
+        SelectCategoryTab(3, FALSE);
+        RebuildCategoryTabs();
+        return;
+    default:
+        return;
+    }
 }
 
 void MainWindow_CL::StartClosing()

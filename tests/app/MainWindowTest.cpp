@@ -19,6 +19,7 @@
 #include "core/ipc/PipeClient.h"
 #include "core/media/GdiplusSession.h"
 #include "ui/views/CategoryListWindow.h"
+#include "ui/views/MovieIncSearch.h"
 #include "ui/views/MovieListWindow.h"
 #include "tests/album/AlbumTestSupport.h"
 #include "tests/common/Screenshot.h"
@@ -96,6 +97,19 @@ size_t CountOf(const std::wstring& text, const std::wstring& what)
     size_t count = 0;
     for (size_t at = text.find(what); at != std::wstring::npos; at = text.find(what, at + what.size())) ++count;
     return count;
+}
+
+// A movie of the open album whose file and strip do not exist, its decode pending.
+void AddMovie(const TempFolder& folder, const std::wstring& name, uint32_t decodeKey)
+{
+    ItemMovieData_CL movie;
+    movie.ini_name = folder / (name + L".ini");
+    movie.link_name = folder / (name + L".mp4");
+    movie.content_name = name;
+    movie.decode_key = decodeKey;
+    movie.run_decode = 1;
+    movie.favorites_frames.resize(10);
+    g_saveData.movie_list.records.push_back(movie);
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -212,13 +226,7 @@ TEST_F(MainWindowTest, DecodeAnswersUpdateTheMovieAndTheWaitingCount)
 {
     OpenAndLoad();
     TempFolder movies;
-    ItemMovieData_CL movie;
-    movie.ini_name = movies / L"contents000-00000.ini";
-    movie.link_name = movies / L"a.mp4";
-    movie.decode_key = 4242;
-    movie.run_decode = 1;
-    movie.favorites_frames.resize(10);
-    g_saveData.movie_list.records.push_back(movie);
+    AddMovie(movies, L"a", 4242);
 
     auto answer = [](uint32_t key, uint32_t framesLeft, uint32_t moviesLeft, uint32_t error) {
         auto* response = new Kiln_ResponseDecode_CL();
@@ -263,16 +271,8 @@ TEST_F(MainWindowTest, SortTabsShowTheGridWithTheAlbumsMovies)
 {
     OpenAndLoad();
     TempFolder movies;
-    const wchar_t* names[] = {L"夕暮れの海", L"city-night", L"mountain"};
-    for (int i = 0; i < 3; ++i) {
-        ItemMovieData_CL movie;
-        movie.ini_name = movies / (L"contents000-0000" + std::to_wstring(i) + L".ini");
-        movie.link_name = movies / (std::wstring(names[i]) + L".mp4");
-        movie.content_name = names[i];
-        movie.decode_key = 100 + i;
-        movie.favorites_frames.resize(10);
-        g_saveData.movie_list.records.push_back(movie);
-    }
+    uint32_t key = 100;
+    for (const wchar_t* name : {L"夕暮れの海", L"city-night", L"mountain"}) AddMovie(movies, name, key++);
     window_->RefreshMovieList();
     window_->SelectSortTab(1);
     MoveWindow(window_->hwnd, 0, 0, 1100, 700, TRUE);
@@ -283,10 +283,24 @@ TEST_F(MainWindowTest, SortTabsShowTheGridWithTheAlbumsMovies)
     EXPECT_EQ(grid->GetItemCount(), 3u);
     SaveWindowScreenshot(window_->hwnd, L"app", L"grid");
 
-    window_->SelectSortTab(0);
+    // The browser pane navigated: the web tab comes forward.
+    SendMessageW(window_->hwnd, WM_COMMAND, kShowWebTabCommand, 0);
     EXPECT_FALSE(IsWindowVisible(grid->hwnd));
     EXPECT_TRUE(IsWindowVisible(window_->GetBrowser().GetHostWindow()));
+    EXPECT_EQ(TabCtrl_GetCurSel(window_->GetSortTabWindow()), 0);
     g_saveData.movie_list.records.clear();
+}
+
+TEST_F(MainWindowTest, ClearButtonEmptiesTheSearch)
+{
+    OpenAndLoad();
+    MovieIncSearch_CL* bar = window_->GetSearchBar();
+    ASSERT_TRUE(bar && bar->SearchBox());
+    bar->SetSearchText(L"海");
+    bar->RunSearch(0);
+    EXPECT_EQ(g_saveData.disp_setting.search_text, L"海");
+    SendMessageW(window_->hwnd, WM_COMMAND, 0x9301, 0);
+    EXPECT_EQ(g_saveData.disp_setting.search_text, L"");
 }
 
 TEST_F(MainWindowTest, AnswersLeftForAWindowThatHasGoneAreFreed)
@@ -307,13 +321,7 @@ TEST_F(MainWindowTest, AnswersOverThePipeReachTheirMovie)
 {
     OpenAndLoad();
     TempFolder movies;
-    ItemMovieData_CL movie;
-    movie.ini_name = movies / L"contents000-00001.ini";
-    movie.link_name = movies / L"b.mp4";
-    movie.decode_key = 777;
-    movie.run_decode = 1;
-    movie.favorites_frames.resize(10);
-    g_saveData.movie_list.records.push_back(movie);
+    AddMovie(movies, L"b", 777);
 
     Kiln_ResponseDecode_CL response;
     response.request_id = 777;
