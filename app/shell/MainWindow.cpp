@@ -87,6 +87,13 @@ MainWindow_CL::MainWindow_CL(HANDLE* mutexHandle)
 
 MainWindow_CL::~MainWindow_CL()
 {
+    // A window still open (the object ends first only when its owner gives up) is unbound
+    // before the members go, so that its children's last messages reach nothing half gone.
+    if (hwnd && IsWindow(hwnd)) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd);
+        hwnd = nullptr;
+    }
     // The listener thread goes first: it posts to this window.
     pipeServer_.reset();
     if (g_saveData.ui == this) g_saveData.ui = nullptr;
