@@ -237,10 +237,11 @@ int MakeMovies(SaveData_CL& data, MovieRegistration_CL& registration, const Opti
         if (registration.RegisterMovieFile(folder + name, L"", L"") != 1) ++failed;
     }
     if (options.strips) {
+        // A strip beside its record is a finished decode; the cache, when asked for,
+        // says so too.
         for (auto& movie : data.movie_list.records) {
             CopyFileW(strip.c_str(), movie.GetThumbnailPath().c_str(), FALSE);
             movie.run_decode = 0;
-            movie.WriteContentsIni();
         }
     }
     if (options.cache) data.SaveAll();
