@@ -64,7 +64,10 @@ void CreateAlbumFolders(const std::wstring& albumName)
 void AlbumData_CL::LoadAlbumList()
 {
     album_names.clear();
-    current_index = static_cast<int32_t>(owner_->program_ini.ReadInt(L"ALBUM_INFO", L"last_index", 0));
+    // A start-up that gave up on the album's key lock opens the first album, whatever the
+    // program ini says: re-reading last_index here would open the locked one after all.
+    current_index =
+        open_first_album ? 0 : static_cast<int32_t>(owner_->program_ini.ReadInt(L"ALBUM_INFO", L"last_index", 0));
     if (current_index < 0 || current_index >= kAlbumCount) current_index = 0;
     for (int32_t i = 1; i <= kAlbumCount; ++i) {
         std::wstring name = NumberedKey(L"ALBUM_%04d", i);

@@ -27,7 +27,7 @@ public:
     virtual ~AlbumData_CL() = default;
 
     // Reads the open album's index from the program ini (an index that names no album
-    // opens the first) and makes the five album folders.
+    // opens the first; so does a set open_first_album) and makes the five album folders.
     void LoadAlbumList();
     // Index of the album of that folder name, or -1.
     int32_t FindAlbumIndex(const std::wstring& name) const;
@@ -41,6 +41,8 @@ public:
     void AddTagHistory(std::wstring tag);
 
     int32_t current_index = -1;
+    // Set by the start-up when the album's key lock was not satisfied; never cleared in a run.
+    int32_t open_first_album = 0;
     std::vector<std::wstring> album_names;
     std::vector<std::wstring> tag_history;
 

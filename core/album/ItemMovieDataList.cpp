@@ -1,5 +1,7 @@
 #include "core/album/ItemMovieDataList.h"
 
+#include <wincrypt.h>
+
 #include "core/album/DataLoadProgress.h"
 #include "core/base/IniSnapshot.h"
 
@@ -35,6 +37,19 @@ uint32_t ItemMovieDataList_CL::TakeDecodeKey()
     // After a wrap-around 0 would name no movie in the messages.
     if (key == 0) key = next_decode_key++;
     return key;
+}
+
+void ItemMovieDataList_CL::StartDecodeKeysAtRandom()
+{
+    uint32_t base = 0;
+    HCRYPTPROV provider = 0;
+    if (CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT | CRYPT_SILENT)) {
+        if (!CryptGenRandom(provider, sizeof(base), reinterpret_cast<BYTE*>(&base))) base = 0;
+        CryptReleaseContext(provider, 0);
+    }
+    // Without the random source the clock still differs from one run to the next.
+    if (base == 0) base = static_cast<uint32_t>(GetTickCount64() * 2654435761u) ^ GetCurrentProcessId();
+    next_decode_key = base == 0 ? 1 : base;
 }
 
 void ItemMovieDataList_CL::AppendLoaded(ItemMovieData_CL& record)

@@ -17,8 +17,12 @@ public:
     // albumFolder\contents (any depth). Progress goes to g_dataLoadProgress. Returns 0.
     int Load(std::wstring albumFolder) override;
 
-    // The next decode key: 1, 2, 3 ... over the whole run, never 0.
+    // The next decode key: one more than the last over the whole run, never 0.
     uint32_t TakeDecodeKey();
+    // Starts the run's keys at a random value (never 0). The thumbnail maker keeps its
+    // queue across our restarts: keys counted from 1 again would make its answers about
+    // last run's movies land on other movies of this run.
+    void StartDecodeKeysAtRandom();
 
     // Asks the thumbnail maker for every movie whose decode is pending or whose strip file
     // is missing, in messages of at most 200 movies. Defined with the maker's control.

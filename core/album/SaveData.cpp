@@ -152,6 +152,9 @@ void SaveData_CL::ConvertAnsiAlbumIni()
 
 int SaveData_CL::SaveAll()
 {
+    // Before an album is loaded there is nothing to save, and the cache path would name the
+    // root of the drive.
+    if (album_folder.empty()) return 0;
     WriteLog(AppLog, L"データ保存(開始)");
     for (auto& login : web_logins) login.Save();
     album_data.SaveTagHistory();

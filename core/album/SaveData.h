@@ -32,7 +32,8 @@ public:
     // album ini written in the system code page to Unicode. Returns the movie list's result.
     int LoadAlbum();
     // Web logins, tag history, and the fast-start cache (deleted instead while the reload
-    // flag is set). Returns the cache writer's result, 0 when the cache was deleted.
+    // flag is set). Returns the cache writer's result, 0 when the cache was deleted; does
+    // nothing (0) before an album was loaded.
     int SaveAll();
 
     // Creates a category file under the lowest free number of the open album's category

@@ -1,0 +1,164 @@
+#pragma once
+// Reelvault's one top-level window: the hub every view, bar, worker and the thumbnail maker
+// report to. It builds its children in WM_CREATE, has the album loaded behind the start-up
+// splash, applies the thumbnail maker's answers and closes only once both views stopped.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/shell/MainWindowMessages.h"
+#include "browser/BrowserBaseReelvault.h"
+#include "core/album/AlbumUiBinding.h"
+#include "core/album/RegistrationHost.h"
+#include "ui/views/ViewHost.h"
+#include "ui/widgets/ControlFactory.h"
+#include "ui/widgets/ImageList.h"
+#include "ui/widgets/MainWindowBase.h"
+#include "ui/widgets/StatusBar.h"
+#include "ui/widgets/Tab.h"
+#include "ui/widgets/ToolBar.h"
+
+class CategoryListWindow_CL;
+class DialogDataLoad_CL;
+class Inifile_CL;
+class Kiln_ResponseDecode_CL;
+class MainMenu_CL;
+class MovieIncSearch_CL;
+class MovieRegistration_CL;
+class MyPipeServer_CL;
+class UiThreadInvoker_CL;
+struct DispSettingData_CL;
+
+constexpr wchar_t kMainWindowClass[] = L"Reelvault";
+constexpr wchar_t kMainWindowTitle[] = L"Reelvault";
+// WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN and the low bit 0x20.
+constexpr DWORD kMainWindowStyle = 0x06CF0020;
+constexpr int kAppIconId = 107;
+constexpr int kAcceleratorsId = 110;
+
+constexpr int kCategoryToolBarId = 0x5739;
+constexpr DWORD kCategoryToolBarStyle = 0x5A000840;
+constexpr int kPaneToolBarId = 0x5009;
+constexpr DWORD kPaneToolBarStyle = 0x50000840;
+constexpr int kPaneToggleCommand = 0x9140;
+
+class MainWindow_CL : public MainWindowBase_CL,
+                      public RegistrationHost_IF,
+                      public AlbumUiBinding_IF,
+                      public ViewHost_IF {
+public:
+    // Close state: closing, and the two views that reported that they stopped.
+    static constexpr uint32_t kClosing = 0x8000;
+    static constexpr uint32_t kCategoryViewStopped = 0x1;
+    static constexpr uint32_t kMovieGridStopped = 0x2;
+    static constexpr uint32_t kBothStopped = kClosing | kCategoryViewStopped | kMovieGridStopped;
+    static constexpr UINT kCloseWatchdogMs = 15000;
+    static constexpr int kCategoryPaneWidth = 304;
+    static constexpr int kPaneButtonWidth = 32;
+
+    // mutexHandle: the entry point's single-instance mutex variable, closed by a restart.
+    explicit MainWindow_CL(HANDLE* mutexHandle);
+    ~MainWindow_CL() override;
+
+    LRESULT WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnSize() override;
+
+    // The creation sequence, run in WM_CREATE.
+    void SetUpWindow();
+    // Every command goes to the command groups in their fixed order.
+    void DispatchCommand(WPARAM wParam);
+    // [WINDOW] rect of the program ini, once ready and while not minimised.
+    void SaveWindowRect();
+    // One decode answer of the thumbnail maker applied to its movie.
+    void OnDecodeComplete(const Kiln_ResponseDecode_CL& response);
+    // Registers what the watched folders hold; the data-load thread's step.
+    void ScanFindFolders();
+
+    // The rectangle the window opens in: the saved [WINDOW] rect when its top-left corner
+    // lies in a monitor's work area, else `current`; `current` as well while Shift is held.
+    static RECT ChooseStartRect(const Inifile_CL& programIni, const RECT& current);
+
+    // RegistrationHost_IF
+    void AddRegisteredRow(const std::wstring& path, const std::wstring& text) override;
+    void AddRejectedRow(const std::wstring& path, const std::wstring& text) override;
+    void ClearListenerBitmaps() override;
+    void SelectCategoryTab(int category, int showBrowser) override;
+    void SelectSortTab(int tab) override;
+    void RebuildCategoryTabs() override;
+    void RefreshMovieList() override;
+    void RequestMissingThumbnails() override;
+
+    // AlbumUiBinding_IF: called from the data-load thread, run on this window's thread.
+    void BindAndLoadBrowserHistories(const Inifile_CL* albumIni) override;
+    void SaveBrowserHistories() override;
+    void SaveIncSearchHistory() override;
+
+    // ViewHost_IF
+    HWND GetCategoryToolBarWindow() override { return categoryToolBar_.window; }
+
+    BrowserBaseReelvault_CL& GetBrowser() { return browser_; }
+    StatusBar_CL& GetStatusBar() { return statusBar_; }
+    MainMenu_CL* GetMainMenu() const { return mainMenu_.get(); }
+    CategoryListWindow_CL* GetCategoryListView() const { return categoryList_; }
+    MovieIncSearch_CL* GetSearchBar() const { return searchBar_.get(); }
+    Tab_CL* GetCategoryTab() const { return categoryTab_; }
+    Tab_CL* GetSortTab() const { return sortTab_; }
+    HWND GetCategoryTabWindow() const;
+    HWND GetSortTabWindow() const;
+    HWND GetPaneToolBarWindow() const { return paneToolBar_.window; }
+    DialogDataLoad_CL* GetSplash() const { return splash_.get(); }
+    uint32_t IsReady() const { return ready_; }
+    uint32_t GetCloseState() const { return closeState_; }
+
+private:
+    void CreateViews();
+    void CreateToolBarsAndTabs();
+    void CreateMenuAndBands();
+    void NavigateHome();
+    void StartClosing();
+    void OnDataLoadEnd();
+    void OnThumbnailChanged(uint32_t decodeKey);
+    BOOL OnCopyData(const COPYDATASTRUCT* data);
+    void OnStatusBarSize(int clientWidth);
+    void EnableControls(BOOL enable);
+    // Runs the work on this window's thread (the data-load thread calls in).
+    void RunOnWindowThread(const std::function<void()>& work);
+
+    std::unique_ptr<MyPipeServer_CL> pipeServer_;
+    uint32_t closeState_ = 0;
+    HANDLE* mutexHandle_;
+    uint32_t ready_ = 0;
+    uint32_t destroyed_ = 0;
+    ControlFactory_CL controls_;
+    Tab_CL* categoryTab_ = nullptr;
+    CategoryListWindow_CL* categoryList_ = nullptr;
+    Tab_CL* sortTab_ = nullptr;
+    // The movie grid's control id, kept so that the ids of the controls after it stay put.
+    int movieGridId_ = 0;
+    std::unique_ptr<MovieIncSearch_CL> searchBar_;
+    ImageList_CL dotImages_;
+    std::unique_ptr<DialogDataLoad_CL> splash_;
+    StatusBar_CL statusBar_;
+    std::unique_ptr<MainMenu_CL> mainMenu_;
+    BrowserBaseReelvault_CL browser_;
+    ToolBar_CL paneToolBar_;
+    ToolBar_CL categoryToolBar_;
+    uint32_t categoryPaneVisible_ = 1;
+    RECT contentRect_ = {};
+    uint32_t updateFlag_ = 0;
+    DispSettingData_CL* displaySettings_;
+    int sortTabRows_ = 0;
+    uint32_t suppressNavigation_ = 0;
+    std::unique_ptr<MovieRegistration_CL> registration_;
+    std::unique_ptr<UiThreadInvoker_CL> invoker_;
+};
+
+// The program's main window while it exists, else null.
+extern MainWindow_CL* g_mainWindow;
+
+// After a long action: saves the whole album first when saveFirst is 1, then beeps unless
+// [ALBUM_INFO] no_complete_beep is set.
+void PlayCompleteBeep(int saveFirst);

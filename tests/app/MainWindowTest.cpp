@@ -1,0 +1,283 @@
+// The main window in this process: its children, the splash that loads the album, the
+// refused early close, the decode answers, and the close protocol.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/shell/MainWindow.h"
+#include "app/shell/MessageLoop.h"
+#include "app/startup/DialogDataLoad.h"
+#include "core/album/SaveData.h"
+#include "core/base/Log.h"
+#include "core/ipc/Kiln_ResponseDecode.h"
+#include "core/media/GdiplusSession.h"
+#include "ui/views/CategoryListWindow.h"
+#include "tests/album/AlbumTestSupport.h"
+#include "tests/common/Screenshot.h"
+#include "tests/common/TempFolder.h"
+#include "tests/common/TestWindow.h"
+
+namespace {
+
+int g_freedResponses = 0;
+
+// An answer that counts its own end, to see that nobody forgets to free one.
+class CountedResponse : public Kiln_ResponseDecode_CL {
+public:
+    ~CountedResponse() override { ++g_freedResponses; }
+};
+
+struct ChildWindow {
+    std::wstring className;
+    int id;
+    HWND window;
+};
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM param)
+{
+    wchar_t name[128] = {};
+    GetClassNameW(window, name, 128);
+    reinterpret_cast<std::vector<ChildWindow>*>(param)->push_back(
+        {name, static_cast<int>(GetDlgCtrlID(window)), window});
+    return TRUE;
+}
+
+std::vector<ChildWindow> Children(HWND parent)
+{
+    std::vector<ChildWindow> children;
+    EnumChildWindows(parent, &CollectChild, reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+const ChildWindow* FindChild(const std::vector<ChildWindow>& children, const std::wstring& className, int id)
+{
+    for (const ChildWindow& child : children) {
+        if (_wcsicmp(child.className.c_str(), className.c_str()) == 0 && (id < 0 || child.id == id)) return &child;
+    }
+    return nullptr;
+}
+
+// Pumps this thread's messages until the condition holds or the time is up.
+bool PumpUntil(const std::function<bool()>& condition, DWORD limitMs)
+{
+    const ULONGLONG end = GetTickCount64() + limitMs;
+    while (!condition()) {
+        if (GetTickCount64() > end) return false;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(10);
+    }
+    return true;
+}
+
+std::wstring StatusText(HWND statusBar, int part)
+{
+    wchar_t text[256] = {};
+    const LRESULT length = SendMessageW(statusBar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0);
+    if (LOWORD(length) >= 255) return L"(too long)";
+    SendMessageW(statusBar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+size_t CountOf(const std::wstring& text, const std::wstring& what)
+{
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::wstring::npos; at = text.find(what, at + what.size())) ++count;
+    return count;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitTestCommonControls();
+        BYTE noKeys[256] = {};
+        SetKeyboardState(noKeys);
+        CreateDirectoryW(sandbox_.dataFolder().c_str(), nullptr);
+        savedLog_ = AppLog.path;
+        AppLog.path = LogPath();
+        g_saveData.program_ini.SetPath(sandbox_.dataFolder() + L"\\Reelvault.ini");
+    }
+    void TearDown() override
+    {
+        window_.reset();
+        AppLog.path = savedLog_;
+    }
+
+    std::wstring LogPath() const { return sandbox_.dataFolder() + L"\\Reelvault.txt"; }
+    std::wstring Log() const { return ReadUtf16File(LogPath()); }
+
+    // Opens the window and waits until the album has loaded behind the splash.
+    void OpenAndLoad()
+    {
+        window_ = std::make_unique<MainWindow_CL>(&mutex_);
+        ASSERT_TRUE(window_->Create());
+        ASSERT_TRUE(PumpUntil([&] { return window_->IsReady() != 0; }, 30000)) << "the album never loaded";
+    }
+
+    GdiplusSession gdiplus_;
+    albumtest::DocumentsSandbox sandbox_;
+    std::wstring savedLog_;
+    HANDLE mutex_ = nullptr;
+    std::unique_ptr<MainWindow_CL> window_;
+};
+
+TEST_F(MainWindowTest, StartsBehindTheSplashLoadsAndClosesOnce)
+{
+    window_ = std::make_unique<MainWindow_CL>(&mutex_);
+    HWND main = window_->Create();
+    ASSERT_TRUE(main);
+
+    wchar_t className[64] = {};
+    GetClassNameW(main, className, 64);
+    EXPECT_STREQ(className, L"Reelvault");
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(main, GWL_STYLE)) & kMainWindowStyle & ~WS_VISIBLE,
+              kMainWindowStyle & ~WS_VISIBLE);
+
+    const std::vector<ChildWindow> children = Children(main);
+    EXPECT_TRUE(FindChild(children, L"ReBarWindow32", -1));
+    EXPECT_TRUE(FindChild(children, L"ToolbarWindow32", 0x5000)) << "application tool bar";
+    EXPECT_TRUE(FindChild(children, L"ToolbarWindow32", 0x5739)) << "category tool bar";
+    EXPECT_TRUE(FindChild(children, L"ToolbarWindow32", 0x5009)) << "pane tool bar";
+    EXPECT_TRUE(FindChild(children, L"ToolbarWindow32", 0x5345)) << "search bar";
+    EXPECT_TRUE(FindChild(children, L"SysTabControl32", 0x1103)) << "category tab";
+    EXPECT_TRUE(FindChild(children, L"SysTabControl32", 0x1104)) << "sort tab";
+    EXPECT_TRUE(FindChild(children, L"msctls_statusbar32", 0x1102));
+    EXPECT_TRUE(FindChild(children, L"STATIC", 0x5100)) << "browser host";
+    ASSERT_TRUE(window_->GetCategoryListView());
+    EXPECT_EQ(GetDlgCtrlID(window_->GetCategoryListView()->hwnd), 0x1100);
+
+    // Until the album is loaded the user can use nothing but the browser.
+    EXPECT_FALSE(IsWindowEnabled(window_->GetCategoryTabWindow()));
+    EXPECT_FALSE(IsWindowEnabled(window_->GetSortTabWindow()));
+    EXPECT_FALSE(IsWindowEnabled(window_->GetCategoryToolBarWindow()));
+
+    // The splash is a layered dialog over the main window.
+    ASSERT_TRUE(PumpUntil([&] { return window_->GetSplash() && window_->GetSplash()->window; }, 5000));
+    HWND splash = window_->GetSplash()->window;
+    GetClassNameW(splash, className, 64);
+    EXPECT_STREQ(className, L"#32770");
+    EXPECT_TRUE(GetWindowLongPtrW(splash, GWL_EXSTYLE) & WS_EX_LAYERED);
+    PumpUntil([] { return false; }, 50);
+    SaveWindowScreenshot(splash, L"app", L"splash");
+
+    // A close before the load has finished is refused.
+    SendMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(main));
+    EXPECT_EQ(window_->GetCloseState(), 0u);
+
+    ASSERT_TRUE(PumpUntil([&] { return window_->IsReady() != 0; }, 30000));
+    EXPECT_TRUE(IsWindowEnabled(window_->GetCategoryTabWindow()));
+    EXPECT_TRUE(IsWindowEnabled(window_->GetSortTabWindow()));
+    EXPECT_FALSE(window_->GetSplash()) << "the splash is freed once the load has ended";
+    EXPECT_EQ(TabCtrl_GetItemCount(window_->GetCategoryTabWindow()), 4);
+    EXPECT_EQ(TabCtrl_GetItemCount(window_->GetSortTabWindow()), 9);
+    MoveWindow(main, 0, 0, 1100, 700, TRUE);
+    PumpUntil([] { return false; }, 300);
+    SaveWindowScreenshot(main, L"app", L"ready");
+
+    // Somebody else's timer message ends nothing.
+    SendMessageW(main, WM_TIMER, 1, 0);
+    PostMessageW(main, WM_TIMER, 0x123, 0);
+    PumpUntil([] { return false; }, 50);
+    EXPECT_TRUE(IsWindow(main));
+
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(main); }, 20000)) << "close state " << window_->GetCloseState();
+    const std::wstring log = Log();
+    EXPECT_EQ(CountOf(log, L"データ保存(開始)"), 1u);
+    EXPECT_EQ(CountOf(log, L"データ保存(終了)"), 1u);
+    EXPECT_NE(log.find(L"load_rect[0] = "), std::wstring::npos);
+    MSG quit;
+    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+TEST_F(MainWindowTest, DecodeAnswersUpdateTheMovieAndTheWaitingCount)
+{
+    OpenAndLoad();
+    TempFolder movies;
+    ItemMovieData_CL movie;
+    movie.ini_name = movies / L"contents000-00000.ini";
+    movie.link_name = movies / L"a.mp4";
+    movie.decode_key = 4242;
+    movie.run_decode = 1;
+    movie.favorites_frames.resize(10);
+    g_saveData.movie_list.records.push_back(movie);
+
+    auto answer = [](uint32_t key, uint32_t framesLeft, uint32_t moviesLeft, uint32_t error) {
+        auto* response = new Kiln_ResponseDecode_CL();
+        response->request_id = key;
+        response->decode_count = framesLeft;
+        response->request_count = moviesLeft;
+        response->errorFlag = error;
+        response->duration = 123456789;
+        response->positions = {10, 20, 30};
+        return reinterpret_cast<LPARAM>(response);
+    };
+    HWND main = window_->hwnd;
+    HWND statusBar = window_->GetStatusBar().hwnd;
+
+    // Frames still to come: positions and length stored, the movie still pending.
+    PostMessageW(main, WM_DECODE_RESPONSE, 0, answer(4242, 3, 5, 0));
+    PumpUntil([] { return false; }, 100);
+    const ItemMovieData_CL& stored = g_saveData.movie_list.records.back();
+    EXPECT_EQ(stored.last_play_frame, 123456789);
+    EXPECT_EQ(stored.favorites_frames[1].fav, 20);
+    EXPECT_EQ(stored.run_decode, 1u);
+    EXPECT_EQ(StatusText(statusBar, 1), L"");
+
+    PostMessageW(main, WM_DECODE_RESPONSE, 0, answer(4242, 0, 2, 1));
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(stored.run_decode, 0u);
+    EXPECT_EQ(stored.decodo_err, 1u);
+    EXPECT_EQ(StatusText(statusBar, 1), L"残動画デコード数( 2 )");
+
+    PostMessageW(main, WM_DECODE_RESPONSE, 0, answer(4242, 0, 0, 0));
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(StatusText(statusBar, 1), L"");
+
+    // An answer about a movie this album does not hold changes nothing.
+    PostMessageW(main, WM_DECODE_RESPONSE, 0, answer(999, 0, 7, 0));
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(StatusText(statusBar, 1), L"");
+    g_saveData.movie_list.records.pop_back();
+}
+
+TEST_F(MainWindowTest, AnswersLeftForAWindowThatHasGoneAreFreed)
+{
+    OpenAndLoad();
+    HWND main = window_->hwnd;
+    g_freedResponses = 0;
+    ASSERT_TRUE(PostMessageW(main, WM_DECODE_RESPONSE, 0, reinterpret_cast<LPARAM>(new CountedResponse())));
+    ASSERT_TRUE(PostMessageW(main, WM_DECODE_RESPONSE, 0, reinterpret_cast<LPARAM>(new CountedResponse())));
+    // Gone before the loop saw them: the system drops their messages with the window.
+    DestroyWindow(main);
+    EXPECT_EQ(g_freedResponses, 2);
+    // Its WM_DESTROY posted the quit that ends the loop.
+    EXPECT_EQ(RunMessageLoop(*window_, nullptr), 0);
+}
+
+TEST_F(MainWindowTest, SiblingPlayerUpdatesWaitForTheLoad)
+{
+    window_ = std::make_unique<MainWindow_CL>(&mutex_);
+    HWND main = window_->Create();
+    ASSERT_TRUE(main);
+    std::vector<uint8_t> record(528, 0);
+    COPYDATASTRUCT data = {0x52564C54, static_cast<DWORD>(record.size()), record.data()};
+    EXPECT_EQ(SendMessageW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), FALSE) << "before the load";
+    ASSERT_TRUE(PumpUntil([&] { return window_->IsReady() != 0; }, 30000));
+    EXPECT_EQ(SendMessageW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), TRUE);
+    data.cbData = 527;
+    EXPECT_EQ(SendMessageW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), FALSE);
+}
+
+}  // namespace
