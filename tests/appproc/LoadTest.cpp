@@ -122,9 +122,11 @@ TEST_F(LoadTest, LockedAlbumOpensWithItsKeysHeldOnTheSplash)
     ASSERT_TRUE(program.Start(sandbox_.ProgramWithStandinMaker()));
     HWND splash = program.WaitForTopWindow(L"#32770", nullptr, kWindowTimeoutMs);
     ASSERT_NE(splash, nullptr);
-    // Keys held before the window has the focus are not in its thread's key state.
-    SetForegroundWindow(splash);
-    ASSERT_TRUE(RunXdotool(L"keydown 5 keydown a"));
+    // Keys held before the window has the focus are not in its thread's key state: the
+    // splash's X window gets the focus first (Wine names it in a window property).
+    const auto xWindow = reinterpret_cast<UINT_PTR>(GetPropW(splash, L"__wine_x11_whole_window"));
+    ASSERT_NE(xWindow, 0u);
+    ASSERT_TRUE(RunXdotool(L"windowfocus --sync " + std::to_wstring(xWindow) + L" keydown 5 keydown a"));
     const bool ready = WaitForReady(program);
     RunXdotool(L"keyup a keyup 5");
     ASSERT_TRUE(ready);

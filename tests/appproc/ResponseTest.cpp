@@ -9,6 +9,7 @@
 #include "core/album/PlaydeckSync.h"
 #include "core/base/PathName.h"
 #include "tests/appproc/support/AppProcSupport.h"
+#include "tests/common/Screenshot.h"
 
 namespace {
 
@@ -52,6 +53,7 @@ TEST_F(ResponseTest, DemoClipsGetTheirLengthsPositionsAndTheBrokenOneItsError)
         180000, 100);
     EXPECT_TRUE(drained) << "last status text: " << testing::PrintToString(counted);
     EXPECT_EQ(counted.back(), L')');
+    EXPECT_FALSE(SaveWindowScreenshot(program.MainWindow(), L"appproc", L"ready-demo").empty());
     EXPECT_EQ(CloseAndWait(program), 0u);
 
     ItemMovieDataList_CL movies;

@@ -115,6 +115,7 @@ TEST_F(StartTest, HungFirstDoesNotHangTheSecondAndClosesOnceResumed)
 
     first.ResumeUiThread();
     EXPECT_EQ(first.WaitForExit(kExitTimeoutMs), 0u);
+    if (HasFailure()) ADD_FAILURE() << testing::PrintToString(sandbox_.LogText());
 }
 
 TEST_F(StartTest, MutexHeldWithoutWindowEndsTheSecondQuietly)
