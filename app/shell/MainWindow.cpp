@@ -16,6 +16,7 @@
 #include "core/ipc/StillforgeRequest.h"
 #include "ui/views/CategoryListWindow.h"
 #include "ui/views/MovieIncSearch.h"
+#include "ui/views/MovieListWindow.h"
 
 MainWindow_CL* g_mainWindow = nullptr;
 
@@ -86,6 +87,13 @@ MainWindow_CL::MainWindow_CL(HANDLE* mutexHandle)
 
 MainWindow_CL::~MainWindow_CL()
 {
+    // A window still open (the object ends first only when its owner gives up) is unbound
+    // before the members go, so that its children's last messages reach nothing half gone.
+    if (hwnd && IsWindow(hwnd)) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd);
+        hwnd = nullptr;
+    }
     // The listener thread goes first: it posts to this window.
     pipeServer_.reset();
     if (g_saveData.ui == this) g_saveData.ui = nullptr;
@@ -147,6 +155,7 @@ void MainWindow_CL::SetUpWindow()
     SendMessageW(GetSortTabWindow(), TCM_SETCURSEL, 0, 0);
     if (mainMenu_) EnableWindow(mainMenu_->GetToolBarWindow(), FALSE);
     if (browser_.GetHostWindow()) ShowWindow(browser_.GetHostWindow(), SW_SHOW);
+    if (movieGrid_ && movieGrid_->hwnd) ShowWindow(movieGrid_->hwnd, SW_HIDE);
 
     NavigateHome();
 
@@ -181,8 +190,16 @@ void MainWindow_CL::CreateViews()
     categoryList->SetThumbnailLayoutForFont(256, 144, 1, 0, fontSize, 0);
     categoryList->backgroundColour = kViewBackground;
 
-    // The movie grid's place among the ids; the grid itself joins with its own issue.
-    movieGridId_ = controls_.TakeId();
+    auto* grid = new MovieListWindow_CL(&g_saveData, this);
+    grid->Create(hwnd, controls_.TakeId(), 200, 160);
+    controls_.Add(grid);
+    movieGrid_ = grid;
+    if (grid->hwnd) {
+        RemoveStyle(grid->hwnd, GWL_STYLE, WS_THICKFRAME);
+        RemoveStyle(grid->hwnd, GWL_EXSTYLE, WS_EX_CLIENTEDGE);
+    }
+    ApplyGridLayout(fontSize);
+    grid->backgroundColour = kViewBackground;
 
     if (statusBar_.Create(hwnd, controls_.TakeId())) {
         SendMessageW(statusBar_.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(statusBar_.font), TRUE);
@@ -192,6 +209,15 @@ void MainWindow_CL::CreateViews()
     browser_.SetProgramIni(&g_saveData.program_ini);
     browser_.Create(hwnd, PathName_CL::GetModuleFolder() + L"\\browser_menu_image.bmp");
     browser_.SetStatusBar(&statusBar_);
+}
+
+void MainWindow_CL::ApplyGridLayout(int fontSize)
+{
+    if (!movieGrid_) return;
+    const DispSettingData_CL& settings = *displaySettings_;
+    const int size = std::min(std::max(settings.thumbnail_size_index, 0), 2);
+    movieGrid_->SetThumbnailLayoutForFont(settings.frame_sizes[size][0], settings.frame_sizes[size][1],
+                                          settings.thumbnail_count, 0, fontSize, 0);
 }
 
 void MainWindow_CL::CreateToolBarsAndTabs()
@@ -343,10 +369,10 @@ void MainWindow_CL::OnSize()
 
     const int viewTop = display.top + extra;
     const int viewHeight = content.bottom - display.top - extra;
+    if (movieGrid_ && movieGrid_->hwnd)
+        SetWindowPos(movieGrid_->hwnd, nullptr, pane, viewTop, content.right - pane, viewHeight, SWP_NOZORDER);
     HWND host = browser_.GetHostWindow();
-    if (host) {
-        MoveWindow(host, pane, viewTop, content.right - pane, viewHeight, TRUE);
-    }
+    if (host) MoveWindow(host, pane, viewTop, content.right - pane, viewHeight, TRUE);
 }
 
 void MainWindow_CL::ScanFindFolders()
@@ -392,6 +418,7 @@ void MainWindow_CL::AddRejectedRow(const std::wstring&, const std::wstring&) {}
 void MainWindow_CL::ClearListenerBitmaps()
 {
     if (categoryList_) categoryList_->categoryListener.ClearBitmaps();
+    if (movieGrid_) movieGrid_->gridListener.ClearBitmaps();
 }
 
 void MainWindow_CL::RequestMissingThumbnails() { g_saveData.movie_list.RequestMissingThumbnails(); }

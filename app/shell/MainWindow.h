@@ -27,6 +27,7 @@ class Inifile_CL;
 class Kiln_ResponseDecode_CL;
 class MainMenu_CL;
 class MovieIncSearch_CL;
+class MovieListWindow_CL;
 class MovieRegistration_CL;
 class MyPipeServer_CL;
 class UiThreadInvoker_CL;
@@ -44,6 +45,8 @@ constexpr DWORD kCategoryToolBarStyle = 0x5A000840;
 constexpr int kPaneToolBarId = 0x5009;
 constexpr DWORD kPaneToolBarStyle = 0x50000840;
 constexpr int kPaneToggleCommand = 0x9140;
+// Sent by the browser pane after each navigation it starts (lParam 0).
+constexpr int kShowWebTabCommand = 0x9508;
 
 class MainWindow_CL : public MainWindowBase_CL,
                       public RegistrationHost_IF,
@@ -98,11 +101,15 @@ public:
 
     // ViewHost_IF
     HWND GetCategoryToolBarWindow() override { return categoryToolBar_.window; }
+    void PlayCompleteBeep(int saveFirst) override;
+    CategoryListWindow_CL* GetCategoryListWindow() override { return categoryList_; }
+    void SetStatusText(int part, const std::wstring& text) override { statusBar_.SetText(text, part); }
 
     BrowserBaseReelvault_CL& GetBrowser() { return browser_; }
     StatusBar_CL& GetStatusBar() { return statusBar_; }
     MainMenu_CL* GetMainMenu() const { return mainMenu_.get(); }
     CategoryListWindow_CL* GetCategoryListView() const { return categoryList_; }
+    MovieListWindow_CL* GetMovieGrid() const { return movieGrid_; }
     MovieIncSearch_CL* GetSearchBar() const { return searchBar_.get(); }
     Tab_CL* GetCategoryTab() const { return categoryTab_; }
     Tab_CL* GetSortTab() const { return sortTab_; }
@@ -115,15 +122,21 @@ public:
 
 private:
     void CreateViews();
+    // The grid's frame size and count from the display settings, with the label font size.
+    void ApplyGridLayout(int fontSize);
     void CreateToolBarsAndTabs();
     void CreateMenuAndBands();
     void NavigateHome();
     void StartClosing();
+    // The commands the main window answers itself (the search bar's clear, the web tab).
+    void OnCommand(WPARAM wParam, LPARAM lParam);
     void OnDataLoadEnd();
     void OnThumbnailChanged(uint32_t decodeKey);
     BOOL OnCopyData(const COPYDATASTRUCT* data);
     void OnStatusBarSize(int clientWidth);
     void EnableControls(BOOL enable);
+    // The browser host or the movie grid in the content area.
+    void ShowBrowser(bool browser);
     // Runs the work on this window's thread (the data-load thread calls in).
     void RunOnWindowThread(const std::function<void()>& work);
 
@@ -136,8 +149,7 @@ private:
     Tab_CL* categoryTab_ = nullptr;
     CategoryListWindow_CL* categoryList_ = nullptr;
     Tab_CL* sortTab_ = nullptr;
-    // The movie grid's control id, kept so that the ids of the controls after it stay put.
-    int movieGridId_ = 0;
+    MovieListWindow_CL* movieGrid_ = nullptr;
     std::unique_ptr<MovieIncSearch_CL> searchBar_;
     ImageList_CL dotImages_;
     std::unique_ptr<DialogDataLoad_CL> splash_;

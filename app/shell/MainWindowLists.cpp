@@ -9,6 +9,7 @@
 #include "core/album/SaveData.h"
 #include "core/base/Log.h"
 #include "ui/views/CategoryListWindow.h"
+#include "ui/views/MovieListWindow.h"
 
 namespace {
 
@@ -30,7 +31,8 @@ void MainWindow_CL::SelectCategoryTab(int category, int showBrowser)
     settings.selected_sub_category = -1;
     if (categoryList_) categoryList_->ShowTopCategory(tops[static_cast<size_t>(category)].name);
     RefreshMovieList();
-    SelectSortTab(category == kWebTab || showBrowser ? 0 : sortTab);
+    ShowBrowser(category == kWebTab || showBrowser);
+    SelectSortTab(sortTab);
     WriteLog(AppLog, L"★カテゴリタブ選択(終了)");
 }
 
@@ -69,8 +71,13 @@ void MainWindow_CL::SelectSortTab(int tab)
     if (tab < 0 || tab > 8) return;
     settings.selected_sort_tab = tab;
     if (sortTab_ && sortTab_->hwnd) SendMessageW(sortTab_->hwnd, TCM_SETCURSEL, static_cast<WPARAM>(tab), 0);
-    // Until the movie grid exists the browser host is what the content area shows.
-    if (browser_.GetHostWindow()) ShowWindow(browser_.GetHostWindow(), SW_SHOW);
+    ShowBrowser(tab == 0);
+}
+
+void MainWindow_CL::ShowBrowser(bool browser)
+{
+    if (browser_.GetHostWindow()) ShowWindow(browser_.GetHostWindow(), browser ? SW_SHOW : SW_HIDE);
+    if (movieGrid_ && movieGrid_->hwnd) ShowWindow(movieGrid_->hwnd, browser ? SW_HIDE : SW_SHOW);
 }
 
 void MainWindow_CL::RefreshMovieList()
@@ -79,5 +86,11 @@ void MainWindow_CL::RefreshMovieList()
     DispSettingData_CL& settings = *displaySettings_;
     g_saveData.movie_list.SelectAll(settings.movie_view);
     settings.view_index = -1;
+    if (movieGrid_) {
+        movieGrid_->gridListener.pendingRecords = settings.movie_view.records;
+        movieGrid_->gridListener.pendingIndices = settings.movie_view.indices;
+        movieGrid_->RequestRefresh();
+        if (movieGrid_->hwnd) InvalidateRect(movieGrid_->hwnd, nullptr, FALSE);
+    }
     WriteLog(AppLog, L"★動画リスト更新(終了)");
 }

@@ -14,6 +14,9 @@
 #include "core/ipc/StillforgeRequest.h"
 #include "ui/views/CategoryListWindow.h"
 #include "ui/views/MovieIncSearch.h"
+#include "ui/views/MovieListWindow.h"
+
+void MainWindow_CL::PlayCompleteBeep(int saveFirst) { ::PlayCompleteBeep(saveFirst); }
 
 void PlayCompleteBeep(int saveFirst)
 {
@@ -94,6 +97,7 @@ LRESULT MainWindow_CL::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
         if (mainMenu_) mainMenu_->rebar.HandleParentMessage(window, msg, wParam, lParam);
         break;
     case WM_COMMAND:
+        OnCommand(wParam, lParam);
         DispatchCommand(wParam);
         break;
     case WM_SYSCOMMAND:
@@ -136,14 +140,38 @@ LRESULT MainWindow_CL::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
     return DefWindowProcW(window, msg, wParam, lParam);
 }
 
+void MainWindow_CL::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    switch (LOWORD(wParam)) {
+    case kIncSearchClearCommand:
+        if (!searchBar_) return;
+        searchBar_->SetSearchText(L"");
+        searchBar_->RunSearch(0);
+        return;
+    case kShowWebTabCommand:
+        // The browser navigated or searched: bring it forward when the grid is showing.
+        if (lParam != 0 || displaySettings_->selected_sort_tab == 0) return;
+        SelectCategoryTab(3, FALSE);
+        RebuildCategoryTabs();
+        return;
+    default:
+        return;
+    }
+}
+
 void MainWindow_CL::StartClosing()
 {
     closeState_ = kClosing;
     SetTimer(hwnd, kCloseWatchdogTimer, kCloseWatchdogMs, nullptr);
-    if (categoryList_) categoryList_->RequestReload(kCategoryViewReloadValue);
-    else closeState_ |= kCategoryViewStopped;
-    // Until the movie grid exists it has nothing to finish.
-    closeState_ |= kMovieGridStopped;
+    // A view that could not be made has nothing to finish.
+    if (categoryList_ && categoryList_->hwnd)
+        categoryList_->RequestReload(kCategoryViewReloadValue);
+    else
+        closeState_ |= kCategoryViewStopped;
+    if (movieGrid_ && movieGrid_->hwnd)
+        movieGrid_->RequestReload(kMovieGridReloadValue);
+    else
+        closeState_ |= kMovieGridStopped;
     if (closeState_ == kBothStopped) PostMessageW(hwnd, WM_CLOSE, 0, 0);
 }
 
@@ -168,6 +196,7 @@ void MainWindow_CL::OnDataLoadEnd()
 {
     g_loadSplash = nullptr;
     const int fontSize = g_saveData.disp_setting.GetUiFontHeight();
+    ApplyGridLayout(fontSize);
     if (categoryList_) categoryList_->SetThumbnailLayoutForFont(256, 144, 1, 0, fontSize, 0);
     SelectCategoryTab(3, TRUE);
     RebuildCategoryTabs();
@@ -179,9 +208,9 @@ void MainWindow_CL::OnDataLoadEnd()
     WriteLog(AppLog, L"★起動処理が完了しました。");
 }
 
-void MainWindow_CL::OnThumbnailChanged(uint32_t)
+void MainWindow_CL::OnThumbnailChanged(uint32_t decodeKey)
 {
-    // The movie grid redraws the changed cell; it joins with its own issue.
+    if (movieGrid_) movieGrid_->OnThumbnailChanged(decodeKey);
 }
 
 BOOL MainWindow_CL::OnCopyData(const COPYDATASTRUCT* data)
@@ -192,8 +221,7 @@ BOOL MainWindow_CL::OnCopyData(const COPYDATASTRUCT* data)
         WriteLog(AppLog, L"読み込み中のため、Playdeckからの更新を受け付けませんでした。");
         return FALSE;
     }
-    if (g_saveData.UpdateItemFromPlaydeck(data->lpData, data->cbData) == 1) {
-        // The movie grid repaints the re-read record once it exists.
-    }
+    if (g_saveData.UpdateItemFromPlaydeck(data->lpData, data->cbData) == 1 && movieGrid_ && movieGrid_->hwnd)
+        InvalidateRect(movieGrid_->hwnd, nullptr, FALSE);
     return TRUE;
 }

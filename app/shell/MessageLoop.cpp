@@ -3,6 +3,7 @@
 #include "app/shell/MainWindow.h"
 #include "core/ipc/MyPipeServer.h"
 #include "ui/views/CategoryListWindow.h"
+#include "ui/views/MovieListWindow.h"
 
 namespace {
 
@@ -14,7 +15,9 @@ void RetargetWheel(MSG& msg, const MainWindow_CL& mainWindow)
     HWND under = WindowFromPoint(cursor);
     if (!under) return;
     const CategoryListWindow_CL* categoryList = mainWindow.GetCategoryListView();
-    if (under == mainWindow.hwnd || (categoryList && under == categoryList->hwnd)) msg.hwnd = under;
+    const MovieListWindow_CL* grid = mainWindow.GetMovieGrid();
+    if (under == mainWindow.hwnd || (categoryList && under == categoryList->hwnd) || (grid && under == grid->hwnd))
+        msg.hwnd = under;
 }
 
 }  // namespace

@@ -13,10 +13,14 @@
 #include "app/shell/MessageLoop.h"
 #include "app/startup/DialogDataLoad.h"
 #include "core/album/SaveData.h"
+#include "core/base/Inifile.h"
 #include "core/base/Log.h"
 #include "core/ipc/Kiln_ResponseDecode.h"
+#include "core/ipc/PipeClient.h"
 #include "core/media/GdiplusSession.h"
 #include "ui/views/CategoryListWindow.h"
+#include "ui/views/MovieIncSearch.h"
+#include "ui/views/MovieListWindow.h"
 #include "tests/album/AlbumTestSupport.h"
 #include "tests/common/Screenshot.h"
 #include "tests/common/TempFolder.h"
@@ -95,6 +99,19 @@ size_t CountOf(const std::wstring& text, const std::wstring& what)
     return count;
 }
 
+// A movie of the open album whose file and strip do not exist, its decode pending.
+void AddMovie(const TempFolder& folder, const std::wstring& name, uint32_t decodeKey)
+{
+    ItemMovieData_CL movie;
+    movie.ini_name = folder / (name + L".ini");
+    movie.link_name = folder / (name + L".mp4");
+    movie.content_name = name;
+    movie.decode_key = decodeKey;
+    movie.run_decode = 1;
+    movie.favorites_frames.resize(10);
+    g_saveData.movie_list.records.push_back(movie);
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -106,6 +123,7 @@ protected:
         savedLog_ = AppLog.path;
         AppLog.path = LogPath();
         g_saveData.program_ini.SetPath(sandbox_.dataFolder() + L"\\Reelvault.ini");
+        g_saveData.album_data.open_first_album = 0;
     }
     void TearDown() override
     {
@@ -155,6 +173,9 @@ TEST_F(MainWindowTest, StartsBehindTheSplashLoadsAndClosesOnce)
     EXPECT_TRUE(FindChild(children, L"STATIC", 0x5100)) << "browser host";
     ASSERT_TRUE(window_->GetCategoryListView());
     EXPECT_EQ(GetDlgCtrlID(window_->GetCategoryListView()->hwnd), 0x1100);
+    ASSERT_TRUE(window_->GetMovieGrid());
+    EXPECT_EQ(GetDlgCtrlID(window_->GetMovieGrid()->hwnd), 0x1101);
+    EXPECT_FALSE(IsWindowVisible(window_->GetMovieGrid()->hwnd)) << "the browser shows until the load";
 
     // Until the album is loaded the user can use nothing but the browser.
     EXPECT_FALSE(IsWindowEnabled(window_->GetCategoryTabWindow()));
@@ -205,13 +226,7 @@ TEST_F(MainWindowTest, DecodeAnswersUpdateTheMovieAndTheWaitingCount)
 {
     OpenAndLoad();
     TempFolder movies;
-    ItemMovieData_CL movie;
-    movie.ini_name = movies / L"contents000-00000.ini";
-    movie.link_name = movies / L"a.mp4";
-    movie.decode_key = 4242;
-    movie.run_decode = 1;
-    movie.favorites_frames.resize(10);
-    g_saveData.movie_list.records.push_back(movie);
+    AddMovie(movies, L"a", 4242);
 
     auto answer = [](uint32_t key, uint32_t framesLeft, uint32_t moviesLeft, uint32_t error) {
         auto* response = new Kiln_ResponseDecode_CL();
@@ -252,6 +267,42 @@ TEST_F(MainWindowTest, DecodeAnswersUpdateTheMovieAndTheWaitingCount)
     g_saveData.movie_list.records.pop_back();
 }
 
+TEST_F(MainWindowTest, SortTabsShowTheGridWithTheAlbumsMovies)
+{
+    OpenAndLoad();
+    TempFolder movies;
+    uint32_t key = 100;
+    for (const wchar_t* name : {L"夕暮れの海", L"city-night", L"mountain"}) AddMovie(movies, name, key++);
+    window_->RefreshMovieList();
+    window_->SelectSortTab(1);
+    MoveWindow(window_->hwnd, 0, 0, 1100, 700, TRUE);
+    PumpUntil([] { return false; }, 300);
+    MovieListWindow_CL* grid = window_->GetMovieGrid();
+    EXPECT_TRUE(IsWindowVisible(grid->hwnd));
+    EXPECT_FALSE(IsWindowVisible(window_->GetBrowser().GetHostWindow()));
+    EXPECT_EQ(grid->GetItemCount(), 3u);
+    SaveWindowScreenshot(window_->hwnd, L"app", L"grid");
+
+    // The browser pane navigated: the web tab comes forward.
+    SendMessageW(window_->hwnd, WM_COMMAND, kShowWebTabCommand, 0);
+    EXPECT_FALSE(IsWindowVisible(grid->hwnd));
+    EXPECT_TRUE(IsWindowVisible(window_->GetBrowser().GetHostWindow()));
+    EXPECT_EQ(TabCtrl_GetCurSel(window_->GetSortTabWindow()), 0);
+    g_saveData.movie_list.records.clear();
+}
+
+TEST_F(MainWindowTest, ClearButtonEmptiesTheSearch)
+{
+    OpenAndLoad();
+    MovieIncSearch_CL* bar = window_->GetSearchBar();
+    ASSERT_TRUE(bar && bar->SearchBox());
+    bar->SetSearchText(L"海");
+    bar->RunSearch(0);
+    EXPECT_EQ(g_saveData.disp_setting.search_text, L"海");
+    SendMessageW(window_->hwnd, WM_COMMAND, 0x9301, 0);
+    EXPECT_EQ(g_saveData.disp_setting.search_text, L"");
+}
+
 TEST_F(MainWindowTest, AnswersLeftForAWindowThatHasGoneAreFreed)
 {
     OpenAndLoad();
@@ -264,6 +315,68 @@ TEST_F(MainWindowTest, AnswersLeftForAWindowThatHasGoneAreFreed)
     EXPECT_EQ(g_freedResponses, 2);
     // Its WM_DESTROY posted the quit that ends the loop.
     EXPECT_EQ(RunMessageLoop(*window_, nullptr), 0);
+}
+
+TEST_F(MainWindowTest, AnswersOverThePipeReachTheirMovie)
+{
+    OpenAndLoad();
+    TempFolder movies;
+    AddMovie(movies, L"b", 777);
+
+    Kiln_ResponseDecode_CL response;
+    response.request_id = 777;
+    response.duration = 50000000;
+    response.positions = {1000, 2000};
+    ASSERT_EQ(PipeClient_CL::SendOnce(L"Reelvault", response), S_OK);
+    const ItemMovieData_CL& stored = g_saveData.movie_list.records.back();
+    EXPECT_TRUE(PumpUntil([&] { return stored.run_decode == 0; }, 10000));
+    EXPECT_EQ(stored.last_play_frame, 50000000);
+    EXPECT_EQ(stored.favorites_frames[0].fav, 1000);
+    g_saveData.movie_list.records.pop_back();
+}
+
+// Album 2 (index 1) is the last one used and locked with the chord "5A".
+class LockedAlbumTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        g_saveData.program_ini.WriteInt(1, L"ALBUM_INFO", L"last_index");
+        const std::wstring album = sandbox_.dataFolder() + L"\\ALBUM_0002";
+        CreateDirectoryW(album.c_str(), nullptr);
+        Inifile_CL albumIni;
+        albumIni.SetPath(album + L"\\AlbumInfo.ini");
+        albumIni.WriteString(L"LOCK", L"key", L"5A");
+    }
+    void TearDown() override
+    {
+        BYTE noKeys[256] = {};
+        SetKeyboardState(noKeys);
+        MainWindowTest::TearDown();
+    }
+};
+
+TEST_F(LockedAlbumTest, WithoutTheChordTheFirstAlbumOpensAfterThirtyOneChecks)
+{
+    const ULONGLONG start = GetTickCount64();
+    OpenAndLoad();
+    EXPECT_GE(GetTickCount64() - start, 3100u);
+    EXPECT_EQ(g_saveData.album_data.current_index, 0);
+    EXPECT_NE(g_saveData.album_folder.find(L"ALBUM_0001"), std::wstring::npos);
+    EXPECT_NE(Log().find(L"★キーロックが解除されないため、先頭のアルバムを開きます。"), std::wstring::npos);
+    Inifile_CL programIni;
+    programIni.SetPath(sandbox_.dataFolder() + L"\\Reelvault.ini");
+    EXPECT_EQ(programIni.ReadInt(L"ALBUM_INFO", L"last_index", -1), 1u) << "the user's choice stays";
+}
+
+TEST_F(LockedAlbumTest, HoldingTheChordOpensTheLockedAlbum)
+{
+    BYTE state[256] = {};
+    state['5'] = state['A'] = 0x80;
+    ASSERT_TRUE(SetKeyboardState(state));
+    OpenAndLoad();
+    EXPECT_EQ(g_saveData.album_data.current_index, 1);
+    EXPECT_NE(g_saveData.album_folder.find(L"ALBUM_0002"), std::wstring::npos);
 }
 
 TEST_F(MainWindowTest, SiblingPlayerUpdatesWaitForTheLoad)

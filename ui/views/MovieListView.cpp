@@ -132,6 +132,13 @@ void MovieListView_CL::SetThumbnailLayout(int frameWidth, int frameHeight, int c
     layoutMode = 2;
 }
 
+void MovieListView_CL::SetThumbnailLayoutForFont(int frameWidth, int frameHeight, int count, int, int labelFontSize,
+                                                 int)
+{
+    cellMargins.bottom = std::max(labelFontSize * 4 + 12, 64);
+    SetThumbnailLayout(frameWidth, frameHeight, count, 0, labelFontSize, 0);
+}
+
 int MovieListView_CL::RequestRefresh()
 {
     updatePending = 1;

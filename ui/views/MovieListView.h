@@ -95,6 +95,8 @@ public:
     virtual int DrawBackground(Gdiplus::Graphics* graphics, const RECT* cell, uint32_t index, Gdiplus::ARGB colour);
 
     void SetThumbnailLayout(int frameWidth, int frameHeight, int frameCount, int, int labelFontSize, int);
+    // The same with the bottom text margin made to hold the label font: max(4s + 12, 64).
+    void SetThumbnailLayoutForFont(int frameWidth, int frameHeight, int frameCount, int, int labelFontSize, int);
     int RequestRefresh();
     // 0 normal, 1 selected, 2 cursor, 3 cursor and selected.
     int CellState(uint32_t index);
