@@ -30,9 +30,13 @@ protected:
     {
         SKIP_WITHOUT_PROGRAM();
         ASSERT_EQ(sandbox_.MakeMovies(3), 0);
+        // A maker that answers nothing keeps the first instance from saving while the test
+        // writes the program ini: profile writes of two processes would undo each other.
+        program_ = sandbox_.ProgramWithStandinMaker();
     }
 
     AppSandbox sandbox_;
+    std::wstring program_;
 };
 
 TEST_F(StartTest, FirstStartWithoutIniRecordsTheTimeAndNoRect)
@@ -40,7 +44,7 @@ TEST_F(StartTest, FirstStartWithoutIniRecordsTheTimeAndNoRect)
     DeleteFileW(sandbox_.programIniPath().c_str());
     const int64_t before = NowSeconds();
     ReelvaultProcess first;
-    ASSERT_TRUE(first.Start(ProgramPath()));
+    ASSERT_TRUE(first.Start(program_));
     ASSERT_TRUE(WaitForReady(first));
     EXPECT_EQ(sandbox_.CountLogLines(kWindowReset), 1);
     const int64_t stamp = sandbox_.ReadLastDuplicateTime();
@@ -64,7 +68,7 @@ TEST_P(SecondStartTest, SecondEndsAndTheFirstClosesOnlyWithinThirtySeconds)
 {
     const SecondStartCase& c = GetParam();
     ReelvaultProcess first;
-    ASSERT_TRUE(first.Start(ProgramPath()));
+    ASSERT_TRUE(first.Start(program_));
     ASSERT_TRUE(WaitForReady(first));
     // A rectangle for the quick duplicate start to forget (the first start wrote none).
     sandbox_.WriteWindowRect(RECT{40, 40, 700, 540});
@@ -72,7 +76,7 @@ TEST_P(SecondStartTest, SecondEndsAndTheFirstClosesOnlyWithinThirtySeconds)
 
     const int64_t before = NowSeconds();
     ReelvaultProcess second;
-    ASSERT_TRUE(second.Start(ProgramPath()));
+    ASSERT_TRUE(second.Start(program_));
     EXPECT_EQ(second.WaitForExit(kExitTimeoutMs), 0u);
     EXPECT_EQ(sandbox_.CountLogLines(kDuplicate), 1);
     EXPECT_EQ(sandbox_.CountLogLines(kMutexEnd), 1);
@@ -103,13 +107,21 @@ INSTANTIATE_TEST_SUITE_P(Table, SecondStartTest,
 TEST_F(StartTest, HungFirstDoesNotHangTheSecondAndClosesOnceResumed)
 {
     ReelvaultProcess first;
-    ASSERT_TRUE(first.Start(ProgramPath()));
+    ASSERT_TRUE(first.Start(program_));
     ASSERT_TRUE(WaitForReady(first));
     sandbox_.WriteLastDuplicateTime(NowSeconds() - 10);
     first.SuspendUiThread();
+    // Under load a suspension can take effect late: wait until the window stops answering.
+    HWND window = first.MainWindow();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            DWORD_PTR ignored = 0;
+            return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 200, &ignored) == 0;
+        },
+        10000));
 
     ReelvaultProcess second;
-    ASSERT_TRUE(second.Start(ProgramPath()));
+    ASSERT_TRUE(second.Start(program_));
     const ULONGLONG start = GetTickCount64();
     const DWORD code = second.WaitForExit(20000);
     const ULONGLONG took = GetTickCount64() - start;
@@ -133,7 +145,7 @@ TEST_F(StartTest, MutexHeldWithoutWindowEndsTheStartQuietly)
     ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "a Reelvault is running";
 
     ReelvaultProcess second;
-    ASSERT_TRUE(second.Start(ProgramPath()));
+    ASSERT_TRUE(second.Start(program_));
     EXPECT_EQ(second.WaitForExit(kExitTimeoutMs), 0u);
     EXPECT_EQ(sandbox_.CountLogLines(kMutexEnd), 1);
     EXPECT_EQ(sandbox_.CountLogLines(kDuplicate), 0);

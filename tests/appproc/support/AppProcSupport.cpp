@@ -6,6 +6,7 @@
 
 #include "core/base/ByteReader.h"
 #include "core/base/Inifile.h"
+#include "core/base/PathName.h"
 #include "core/ipc/StillforgeRequest.h"
 #include "tests/common/RecordingPipeServer.h"
 
@@ -27,7 +28,17 @@ int64_t NowSeconds() { return static_cast<int64_t>(time(nullptr)); }
 
 namespace {
 
-void CopyFolderFiles(const std::wstring& from, const std::wstring& to)
+// What the program reads beside itself; the build's own files there stay behind.
+bool IsProgramFile(const std::wstring& name)
+{
+    const std::wstring extension = PathName_CL::GetExtension(name);
+    for (const wchar_t* wanted : {L".exe", L".dll", L".bmp", L".png", L".jpg", L".ico"}) {
+        if (_wcsicmp(extension.c_str(), wanted) == 0) return true;
+    }
+    return false;
+}
+
+void CopyProgramFiles(const std::wstring& from, const std::wstring& to)
 {
     CreateDirectoryW(to.c_str(), nullptr);
     WIN32_FIND_DATAW found;
@@ -35,7 +46,7 @@ void CopyFolderFiles(const std::wstring& from, const std::wstring& to)
     if (find == INVALID_HANDLE_VALUE) return;
     do {
         std::wstring name = found.cFileName;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsProgramFile(name)) continue;
         CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE);
     } while (FindNextFileW(find, &found));
     FindClose(find);
@@ -88,8 +99,8 @@ int AppSandbox::MakeMovies(int count, const std::wstring& options) const
 std::wstring AppSandbox::ProgramWithStandinMaker()
 {
     programCopy_ = std::make_unique<TempFolder>();
-    CopyFolderFiles(ProgramFolder(), programCopy_->Path());
-    CopyFolderFiles(ProgramFolder() + L"\\images", *programCopy_ / L"images");
+    CopyProgramFiles(ProgramFolder(), programCopy_->Path());
+    CopyProgramFiles(ProgramFolder() + L"\\images", *programCopy_ / L"images");
     CopyFileW(StandinMakerPath().c_str(), (*programCopy_ / L"Stillforge.exe").c_str(), FALSE);
     return *programCopy_ / L"Reelvault.exe";
 }
