@@ -29,11 +29,15 @@ _rv_pids=()
 
 _rv_tools=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
+# The virtual screen; RV_XVFB_SCREEN=WIDTHxHEIGHTxDEPTH for programs that need more room
+# (tools/bench-grid.sh).
+_rv_xvfb_screen="${RV_XVFB_SCREEN:-1280x1024x24}"
+
 # Starts Xvfb and reports its display number.
 _rv_start_xvfb() {
   local fifo="$_rv_build/.xvfb-display"
   rm -f "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$_rv_xvfb_screen" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   _rv_pids+=($!)
   local i
   for i in $(seq 1 100); do

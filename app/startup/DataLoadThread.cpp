@@ -21,6 +21,8 @@ uint32_t DataLoadThread::OnThreadMessage(UINT message, WPARAM, LPARAM lParam)
         splash->albumData->movie_list.RequestMissingThumbnails();
     } catch (const std::exception& error) {
         WriteLog(AppLog, L"album load stopped: %hs", error.what());
+    } catch (...) {
+        WriteLog(AppLog, L"album load stopped");
     }
     PostMessageW(splash->window, WM_LOAD_SPLASH_DONE, 0, 0);
     return 0;

@@ -379,6 +379,29 @@ TEST_F(LockedAlbumTest, HoldingTheChordOpensTheLockedAlbum)
     EXPECT_NE(g_saveData.album_folder.find(L"ALBUM_0002"), std::wstring::npos);
 }
 
+TEST_F(MainWindowTest, WindowRectIsKeptOnlyOnceReady)
+{
+    Inifile_CL programIni;
+    programIni.SetPath(sandbox_.dataFolder() + L"\\Reelvault.ini");
+    window_ = std::make_unique<MainWindow_CL>(&mutex_);
+    HWND main = window_->Create();
+    ASSERT_TRUE(main);
+    // Moves while the window is still being placed and loaded are not the user's.
+    MoveWindow(main, 30, 40, 700, 500, TRUE);
+    const RECT none = {-1, -1, -1, -1};
+    EXPECT_EQ(programIni.ReadWindowRect(L"WINDOW", L"rect", none).left, -1);
+
+    ASSERT_TRUE(PumpUntil([&] { return window_->IsReady() != 0; }, 30000));
+    MoveWindow(main, 50, 60, 800, 600, TRUE);
+    const RECT saved = programIni.ReadWindowRect(L"WINDOW", L"rect", none);
+    RECT now = {};
+    GetWindowRect(main, &now);
+    EXPECT_EQ(saved.left, now.left);
+    EXPECT_EQ(saved.top, now.top);
+    EXPECT_EQ(saved.right, now.right);
+    EXPECT_EQ(saved.bottom, now.bottom);
+}
+
 TEST_F(MainWindowTest, SiblingPlayerUpdatesWaitForTheLoad)
 {
     window_ = std::make_unique<MainWindow_CL>(&mutex_);

@@ -14,25 +14,12 @@
 
 #include "core/album/ItemMovieView.h"
 #include "core/album/SaveData.h"
+#include "tests/common/BenchClock.h"
 #include "tests/common/TestWindow.h"
 #include "ui/views/MovieIncSearch.h"
 #include "ui/views/ViewHost.h"
 
 namespace {
-
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
-{
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now()
-{
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now;
-}
 
 // The main window's rebuild of the list, timed in its two steps.
 class TimedHost : public ViewHost_IF {

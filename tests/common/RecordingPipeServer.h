@@ -1,51 +1,39 @@
 #pragma once
-// A pipe server for test peers that appends every message it receives to a record file as
-// a u32 length and the payload, and the reader of such a file.
+// A pipe server that stands where another program's pipe would be and keeps every message.
 #include <windows.h>
 
 #include <cstdint>
-#include <cstring>
-#include <string>
+#include <mutex>
 #include <vector>
 
-#include "core/base/UniqueHandle.h"
 #include "core/ipc/PipeServer.h"
-#include "tests/common/TempFolder.h"
 
 class RecordingPipeServer : public PipeServer_CL {
 public:
-    explicit RecordingPipeServer(const std::wstring& recordPath) : recordPath_(recordPath) {}
+    using Message = std::vector<uint8_t>;
+
     ~RecordingPipeServer() override { Stop(); }
+    std::vector<Message> Messages()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return messages_;
+    }
+    // Waits until `count` messages are in, then a little longer for any that should not come.
+    std::vector<Message> WaitFor(size_t count)
+    {
+        for (int i = 0; i < 100 && Messages().size() < count; ++i) Sleep(50);
+        Sleep(300);
+        return Messages();
+    }
 
 protected:
     void OnReceive(const uint8_t* payload, uint32_t size) override
     {
-        UniqueHandle file(CreateFileW(recordPath_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        std::vector<uint8_t> record(reinterpret_cast<const uint8_t*>(&size),
-                                    reinterpret_cast<const uint8_t*>(&size) + 4);
-        record.insert(record.end(), payload, payload + size);
-        DWORD written = 0;
-        WriteFile(file.get(), record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
+        std::lock_guard<std::mutex> lock(mutex_);
+        messages_.emplace_back(payload, payload + size);
     }
 
 private:
-    std::wstring recordPath_;
+    std::mutex mutex_;
+    std::vector<Message> messages_;
 };
-
-// The messages of a record file in arrival order; a record cut short ends the list.
-inline std::vector<std::vector<uint8_t>> ReadRecordedMessages(const std::wstring& path)
-{
-    std::vector<std::vector<uint8_t>> messages;
-    std::vector<uint8_t> bytes = ReadFileBytes(path);
-    size_t offset = 0;
-    while (bytes.size() - offset >= 4) {
-        uint32_t size = 0;
-        memcpy(&size, &bytes[offset], 4);
-        offset += 4;
-        if (size > bytes.size() - offset) break;
-        messages.emplace_back(bytes.begin() + offset, bytes.begin() + offset + size);
-        offset += size;
-    }
-    return messages;
-}

@@ -9,6 +9,7 @@
 #include "core/ipc/PipeClient.h"
 #include "core/ipc/PipeServer.h"
 #include "core/ipc/StillforgeRequest.h"
+#include "tests/common/RecordingPipeServer.h"
 #include "tests/common/TempFolder.h"
 #include "tests/ipc/IpcTestSupport.h"
 
@@ -151,34 +152,7 @@ TEST_F(ThumbnailMakerControl, StartGivesUpOnAMissingProgram)
     EXPECT_EQ(FALSE, StartThumbnailMaker());
 }
 
-// Stands where the maker's request pipe would be and keeps every payload.
-class RecordingServer : public PipeServer_CL {
-public:
-    ~RecordingServer() override { Stop(); }
-    std::vector<Bytes> Messages()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return messages_;
-    }
-    // Waits until `count` messages are in, then a little longer for any that should not come.
-    std::vector<Bytes> WaitFor(size_t count)
-    {
-        for (int i = 0; i < 100 && Messages().size() < count; ++i) Sleep(50);
-        Sleep(300);
-        return Messages();
-    }
-
-protected:
-    void OnReceive(const uint8_t* payload, uint32_t size) override
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        messages_.emplace_back(payload, payload + size);
-    }
-
-private:
-    std::mutex mutex_;
-    std::vector<Bytes> messages_;
-};
+using RecordingServer = RecordingPipeServer;
 
 uint32_t U32At(const Bytes& bytes, size_t offset)
 {

@@ -69,14 +69,60 @@ void MovieCellLayout::LayoutTagChips(Gdiplus::Graphics* graphics, const Gdiplus:
 void MovieCellLayout::DrawBase(Gdiplus::Graphics* graphics, int32_t* hoveredFrame, int32_t* hoveredTag)
 {
     const int colour = state & 3;
-    Gdiplus::SolidBrush background{Gdiplus::Color(kBackgroundColours[colour])};
-    DrawRoundedRectangle(graphics, &background, innerRect);
-    DrawFrameBorders(graphics, hoveredFrame);
+    if (gdiTarget) {
+        DrawBackgroundAndBorders(gdiTarget, graphics, hoveredFrame);
+    } else {
+        Gdiplus::SolidBrush background{Gdiplus::Color(kBackgroundColours[colour])};
+        DrawRoundedRectangle(graphics, &background, innerRect);
+        DrawFrameBorders(graphics, hoveredFrame);
+    }
     DrawTagChips(graphics, hoveredTag);
     if (labelFont && !title.empty()) {
         Gdiplus::SolidBrush text{Gdiplus::Color(kTitleColours[colour])};
         graphics->DrawString(title.c_str(), static_cast<INT>(title.size()), labelFont, titleRect, nullptr, &text);
     }
+}
+
+namespace {
+
+COLORREF ToColorRef(Gdiplus::ARGB argb)
+{
+    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}
+
+int Pixel(float v)
+{
+    return static_cast<int>(v + 0.5f);
+}
+
+}  // namespace
+
+void MovieCellLayout::DrawBackgroundAndBorders(HDC dc, Gdiplus::Graphics* graphics, int32_t* hoveredFrame)
+{
+    graphics->Flush(Gdiplus::FlushIntentionSync);
+    // GDI's rectangles leave out their right and bottom edges; GDI+'s outlines cover them.
+    HBRUSH fill = CreateSolidBrush(ToColorRef(kBackgroundColours[state & 3]));
+    HPEN white = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+    HPEN plain = CreatePen(PS_SOLID, 1, ToColorRef(kFrameBorderColour));
+    HPEN hover = CreatePen(PS_SOLID, 4, ToColorRef(kHoverColour));
+    HGDIOBJ oldBrush = SelectObject(dc, fill);
+    HGDIOBJ oldPen = SelectObject(dc, white);
+    const int x = Pixel(innerRect.X), y = Pixel(innerRect.Y);
+    RoundRect(dc, x, y, x + Pixel(innerRect.Width) + 1, y + Pixel(innerRect.Height) + 1, 8, 8);
+    SelectObject(dc, GetStockObject(NULL_BRUSH));
+    for (const CellBox& box : frameBoxes) {
+        const bool hovered = (state & 1) && box.Contains(mousePoint.X, mousePoint.Y);
+        SelectObject(dc, hovered ? hover : plain);
+        const int bx = Pixel(box.x), by = Pixel(box.y);
+        Rectangle(dc, bx, by, bx + Pixel(box.width) + 1, by + Pixel(box.height) + 1);
+        if (hovered && hoveredFrame) *hoveredFrame = box.id;
+    }
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(hover);
+    DeleteObject(plain);
+    DeleteObject(white);
+    DeleteObject(fill);
 }
 
 void MovieCellLayout::DrawFrameBorders(Gdiplus::Graphics* graphics, int32_t* hoveredFrame)
@@ -104,10 +150,16 @@ void MovieCellLayout::DrawTagChips(Gdiplus::Graphics* graphics, int32_t* hovered
     Gdiplus::StringFormat format;
     format.SetAlignment(Gdiplus::StringAlignmentCenter);
     format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+    // The chip is measured in the 9-pt font and written in the 11-pt one: wrapped, trimmed
+    // or clipped to the chip, GDI+ would leave out glyphs or whole words of it.
+    format.SetFormatFlags(Gdiplus::StringFormatFlagsNoWrap | Gdiplus::StringFormatFlagsNoClip);
+    format.SetTrimming(Gdiplus::StringTrimmingNone);
     for (const CellBox& chip : tagBoxes) {
         graphics->FillRectangle(&fill, chip.x, chip.y, chip.width, chip.height);
         if (chipFont_) {
-            const Gdiplus::RectF box(chip.x + 2, chip.y + 1, chip.width - 2, chip.height - 2);
+            // Centred on the chip's text box, in a box wide enough that no glyph is dropped.
+            const Gdiplus::RectF box(chip.x + 2 - chip.width, chip.y + 1 - chip.height, 3 * chip.width - 2,
+                                     3 * chip.height - 2);
             graphics->DrawString(chip.text.c_str(), static_cast<INT>(chip.text.size()), chipFont_.get(), box, &format,
                                  &white);
         }

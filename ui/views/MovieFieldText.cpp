@@ -37,3 +37,14 @@ std::wstring FormatDuration(int64_t length)
     };
     return two(s / 3600) + L":" + two((s / 60) % 60) + L":" + two(s % 60);
 }
+
+std::wstring LineBreaksForDrawing(const std::wstring& text)
+{
+    std::wstring out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') continue;
+        out += text[i];
+    }
+    return out;
+}

@@ -17,3 +17,6 @@ std::wstring PadNumber(int64_t value, int width);
 std::wstring FormatMegabytes(int64_t bytes, int width);
 // A length in 100-ns units as "hh:mm:ss" (hours not bounded); a negative length is 0.
 std::wstring FormatDuration(int64_t length);
+// The text with each "\r\n" as a single "\n", for GDI+ to draw: "\n" alone breaks the line
+// everywhere, while some GDI+ builds draw the "\r" as a missing glyph.
+std::wstring LineBreaksForDrawing(const std::wstring& text);

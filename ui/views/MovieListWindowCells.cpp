@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "core/album/SaveData.h"
+#include "ui/views/DibSection.h"
 #include "ui/views/MovieFieldText.h"
 #include "ui/views/MovieListWindow.h"
 
@@ -23,16 +24,28 @@ constexpr Gdiplus::ARGB kErrorColour = 0xFFFF0000;
 // The latest time the C run-time converts: 3000-12-31 23:59:59 UTC.
 constexpr int64_t kLastLocalTime = 32535215999;
 
+// The pixels of a kept strip: a DIB section, so that a frame goes to the back buffer with
+// one BitBlt. A base of GridStrip, made before the GDI+ bitmap over it and freed after.
+struct StripPixels {
+    StripPixels(INT width, INT height) { dib.Create(width, height, 24); }
+    DibSection_CL dib;
+};
+
 // A strip as the grid keeps it: its frames cut and scaled to the cell's frame size, so that
 // drawing a frame is a plain copy.
-class GridStrip final : public Gdiplus::Bitmap {
+class GridStrip final : private StripPixels, public Gdiplus::Bitmap {
 public:
     GridStrip(INT frames, INT frameWidth, INT frameHeight)
-        : Gdiplus::Bitmap(frames * frameWidth, frameHeight, PixelFormat32bppPARGB),
+        : StripPixels(frames * frameWidth, frameHeight),
+          Gdiplus::Bitmap(frames * frameWidth, frameHeight, dib.Stride(), PixelFormat24bppRGB,
+                          static_cast<BYTE*>(dib.Bits())),
           frameWidth(frameWidth),
           frameHeight(frameHeight)
     {
     }
+    bool IsValid() { return dib.Bits() && GetLastStatus() == Gdiplus::Ok; }
+    HDC Dc() const { return dib.Dc(); }
+
     const INT frameWidth;
     const INT frameHeight;
 };
@@ -75,22 +88,47 @@ void DrawFrameFromFile(Gdiplus::Graphics* graphics, Gdiplus::Image* strip, INT f
 }
 
 // The loaded strip redrawn at frameWidth x frameHeight per frame, as the cells show it;
-// null when GDI+ cannot make it.
+// null when it cannot be made. The frames of a strip lie side by side, so the whole strip
+// is scaled in one halftone stretch (GDI+ scaling costs many times more).
 GridStrip* MakeGridStrip(Gdiplus::Image* loaded, INT frameWidth, INT frameHeight)
 {
-    if (frameWidth <= 0 || frameHeight <= 0) return nullptr;
-    const INT source = loaded->GetWidth() == kOldStripWidth ? kOldStripFrameWidth : kStripFrameWidth;
-    const INT frames = std::min<INT>(std::max<INT>((static_cast<INT>(loaded->GetWidth()) + source - 1) / source, 1),
-                                     kMaxStripFrames);
+    auto* source = dynamic_cast<Gdiplus::Bitmap*>(loaded);
+    if (!source || frameWidth <= 0 || frameHeight <= 0) return nullptr;
+    const INT width = static_cast<INT>(loaded->GetWidth());
+    const INT height = static_cast<INT>(loaded->GetHeight());
+    const INT frameSource = width == static_cast<INT>(kOldStripWidth) ? kOldStripFrameWidth : kStripFrameWidth;
+    const INT frames = std::min<INT>(std::max<INT>((width + frameSource - 1) / frameSource, 1), kMaxStripFrames);
     auto strip = std::make_unique<GridStrip>(frames, frameWidth, frameHeight);
-    if (strip->GetLastStatus() != Gdiplus::Ok) return nullptr;
-    Gdiplus::Graphics graphics(strip.get());
-    for (INT f = 0; f < frames; ++f) {
-        const Gdiplus::RectF box(static_cast<Gdiplus::REAL>(f * frameWidth), 0.0f,
-                                 static_cast<Gdiplus::REAL>(frameWidth), static_cast<Gdiplus::REAL>(frameHeight));
-        DrawFrameFromFile(&graphics, loaded, f, box);
+    if (!strip->IsValid() || width <= 0 || height <= 0) return nullptr;
+
+    Gdiplus::BitmapData pixels = {};
+    const Gdiplus::Rect all(0, 0, width, height);
+    if (source->LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat24bppRGB, &pixels) != Gdiplus::Ok) return nullptr;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    int copied = 0;
+    // The rows must be laid out as a DIB's: DWORD-aligned, top-down.
+    if (pixels.Stride == ((width * 24 + 31) / 32) * 4) {
+        // A 1920 strip's 192-pixel frames are taller than the box: moved up and clipped.
+        float up = 0, drawnHeight = static_cast<float>(frameHeight);
+        const bool old = width == static_cast<INT>(kOldStripWidth);
+        if (old && !OldStripPlacement(static_cast<float>(frameWidth), &up, &drawnHeight)) up = 0;
+        HDC dc = strip->Dc();
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);
+        const int destWidth = width * frameWidth / frameSource;
+        copied = StretchDIBits(dc, 0, -static_cast<int>(up + 0.5f), destWidth, static_cast<int>(drawnHeight + 0.5f), 0, 0,
+                               width, height, pixels.Scan0, &info, DIB_RGB_COLORS, SRCCOPY);
+        GdiFlush();
     }
-    return graphics.GetLastStatus() == Gdiplus::Ok ? strip.release() : nullptr;
+    source->UnlockBits(&pixels);
+    if (copied <= 0) return nullptr;
+    return strip.release();
 }
 
 }  // namespace
@@ -142,11 +180,22 @@ void MovieListWindow_CL::PaintAll()
     if (!backBuffer) return;
 
     {
-        Gdiplus::Graphics graphics(backBuffer.get());
-        Gdiplus::SolidBrush background{Gdiplus::Color(backgroundColour)};
-        graphics.FillRectangle(&background, static_cast<INT>(clientRect.left), static_cast<INT>(clientRect.top),
-                               static_cast<INT>(clientRect.right - clientRect.left),
-                               static_cast<INT>(clientRect.bottom - clientRect.top));
+        // Drawn through the back buffer's DC where there is one: GDI+ then writes text with
+        // the system's text output, and the fill and the frame copies are plain GDI.
+        HDC dc = GetBackBufferDC();
+        std::unique_ptr<Gdiplus::Graphics> drawing(dc ? new Gdiplus::Graphics(dc) : new Gdiplus::Graphics(backBuffer.get()));
+        Gdiplus::Graphics& graphics = *drawing;
+        if (dc) {
+            HBRUSH brush = CreateSolidBrush(RGB((backgroundColour >> 16) & 0xFF, (backgroundColour >> 8) & 0xFF,
+                                                backgroundColour & 0xFF));
+            FillRect(dc, &clientRect, brush);
+            DeleteObject(brush);
+        } else {
+            Gdiplus::SolidBrush background{Gdiplus::Color(backgroundColour)};
+            graphics.FillRectangle(&background, static_cast<INT>(clientRect.left), static_cast<INT>(clientRect.top),
+                                   static_cast<INT>(clientRect.right - clientRect.left),
+                                   static_cast<INT>(clientRect.bottom - clientRect.top));
+        }
 
         int frameWidth = pictureWidth, frameHeight = pictureHeight, frames = frameCount;
         int sizeIndex = 2;
@@ -173,6 +222,7 @@ void MovieListWindow_CL::PaintAll()
                                                                 static_cast<Gdiplus::REAL>(lastMousePoint.y));
             cellLayout.index = index;
             cellLayout.labelFont = labelFont.get();
+            cellLayout.gdiTarget = dc;
             cellLayout.state = (IsSelected(index) == 1 ? 1 : 0) |
                                (!scrolling && static_cast<int32_t>(index) == cursorIndex ? 2 : 0);
             const Gdiplus::RectF cellRect(static_cast<Gdiplus::REAL>(cell.left), static_cast<Gdiplus::REAL>(cell.top),
@@ -183,6 +233,7 @@ void MovieListWindow_CL::PaintAll()
             if (HoverSlot(1) != -1) hotIndex = HoverSlot(1);
         }
 
+        cellLayout.gdiTarget = nullptr;
         if (count != 0) {
             if (interactionFlag != 0 && !scrolling) DrawDetailOverlay(&graphics, &clientRect, focusIndex);
             if (fontOverlayFlag == 1) DrawFontSizeOverlay(&graphics, &clientRect);
@@ -205,7 +256,7 @@ Gdiplus::Image* MovieListWindow_CL::StripFor(uint32_t index)
     if (!loaded) return nullptr;
     GridStrip* made = MakeGridStrip(loaded.get(), pictureWidth, pictureHeight);
     if (!made) {
-        // Drawn from the file this time; nothing kept.
+        // Kept as loaded, and drawn from it with scaling.
         gridListener.PutBitmap(index, loaded.release());
         return gridListener.FindBitmap(index);
     }
@@ -221,11 +272,18 @@ void MovieListWindow_CL::DrawCell(Gdiplus::Graphics* graphics, const RECT* cell,
 
     // The view's frame count is set apart from the layout: draw only boxes that exist.
     const size_t boxes = std::min(cellLayout.frameBoxes.size(), static_cast<size_t>(std::max(frameCount, 0)));
+    HDC backBufferDc = GetBackBufferDC();
+    // What GDI+ drew so far must be in the pixels before GDI copies frames over them.
+    if (strip && backBufferDc) graphics->Flush(Gdiplus::FlushIntentionSync);
     for (size_t k = 0; k < boxes && strip; ++k) {
         const CellBox& box = cellLayout.frameBoxes[k];
         const INT f = useFramesShown == 1 && k < framesShown.size() ? framesShown[k] : 0;
         const Gdiplus::RectF target(box.x, box.y, box.width, box.height);
-        if (auto* kept = dynamic_cast<GridStrip*>(strip)) {
+        auto* kept = dynamic_cast<GridStrip*>(strip);
+        if (kept && backBufferDc) {
+            BitBlt(backBufferDc, static_cast<int>(box.x), static_cast<int>(box.y), kept->frameWidth, kept->frameHeight,
+                   kept->Dc(), f * kept->frameWidth, 0, SRCCOPY);
+        } else if (kept) {
             graphics->DrawImage(kept, static_cast<INT>(box.x), static_cast<INT>(box.y), f * kept->frameWidth, 0,
                                 kept->frameWidth, kept->frameHeight, Gdiplus::UnitPixel);
         } else {
@@ -248,8 +306,17 @@ void MovieListWindow_CL::DrawCell(Gdiplus::Graphics* graphics, const RECT* cell,
         const CellBox& box = cellLayout.frameBoxes[0];
         const Gdiplus::RectF labelBox(box.x + box.width - measured.Width - 6, box.y + box.height - measured.Height - 4,
                                       measured.Width + 8, measured.Height + 4);
-        Gdiplus::SolidBrush fill{Gdiplus::Color(kLabelBoxColour)};
-        graphics->FillRectangle(&fill, labelBox);
+        if (backBufferDc) {
+            // GDI+ blends through the DC pixel by pixel; the memory of the DIB is at hand.
+            graphics->Flush(Gdiplus::FlushIntentionSync);
+            GdiFlush();
+            const RECT box = {static_cast<LONG>(labelBox.X + 0.5f), static_cast<LONG>(labelBox.Y + 0.5f),
+                              static_cast<LONG>(labelBox.GetRight() + 0.5f), static_cast<LONG>(labelBox.GetBottom() + 0.5f)};
+            backBufferSurface.BlendRect(box, kLabelBoxColour);
+        } else {
+            Gdiplus::SolidBrush fill{Gdiplus::Color(kLabelBoxColour)};
+            graphics->FillRectangle(&fill, labelBox);
+        }
         Gdiplus::StringFormat format;
         format.SetAlignment(Gdiplus::StringAlignmentCenter);
         format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
@@ -276,6 +343,7 @@ void MovieListWindow_CL::DrawCell(Gdiplus::Graphics* graphics, const RECT* cell,
     }
     if (showMissing && labelFont) {
         Gdiplus::SolidBrush red{Gdiplus::Color(kErrorColour)};
-        graphics->DrawString(kMissingFileText, -1, labelFont.get(), textArea, nullptr, &red);
+        const std::wstring text = LineBreaksForDrawing(kMissingFileText);
+        graphics->DrawString(text.c_str(), static_cast<INT>(text.size()), labelFont.get(), textArea, nullptr, &red);
     }
 }

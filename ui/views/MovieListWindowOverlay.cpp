@@ -19,8 +19,8 @@ constexpr Gdiplus::ARGB kLineColour = 0xC8FFFFFF;
 constexpr Gdiplus::ARGB kWhite = 0xFFFFFFFF;
 constexpr Gdiplus::ARGB kStarColour = 0xFFFFFF00;
 // Four lines of 32 wide characters: the body always has this much room.
-constexpr wchar_t kBodySample[] = L"ＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷ\r\nＷ\r\nＷ\r\nＷ";
-constexpr wchar_t kBodyLabels[] = L"拡張子\r\n再生回数\r\nファイルサイズ\r\n収録時間\r\n";
+constexpr wchar_t kBodySample[] = L"ＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷ\nＷ\nＷ\nＷ";
+constexpr wchar_t kBodyLabels[] = L"拡張子\n再生回数\nファイルサイズ\n収録時間\n";
 constexpr wchar_t kStarLabel[] = L"星マーク  ：  ";
 constexpr float kValueColumn = 120.0f;
 
@@ -35,6 +35,7 @@ struct PanelLayout {
     Gdiplus::RectF panel;
     float titleHeight = 0;
     Gdiplus::RectF body;   // the label and value columns, then the rating and date block
+    std::wstring title;
     std::wstring values;
     std::wstring block;
     float blockTop = 0;
@@ -42,17 +43,16 @@ struct PanelLayout {
 
 std::wstring PanelValues(const ItemMovieData_CL& record)
 {
-    return L" : " + ExtensionOf(record.link_name) + L"　\r\n : " + std::to_wstring(record.play_count) + L"回　\r\n : " +
-           FormatMegabytes(record.file_size, 0) + L"MB　\r\n : " + FormatDuration(record.last_play_frame) +
-           L"　\r\n\r\n";
+    return L" : " + ExtensionOf(record.link_name) + L"　\n : " + std::to_wstring(record.play_count) + L"回　\n : " +
+           FormatMegabytes(record.file_size, 0) + L"MB　\n : " + FormatDuration(record.last_play_frame) + L"　\n\n";
 }
 
 std::wstring PanelBlock(const ItemMovieData_CL& record, int dateOnly)
 {
-    return std::wstring(kStarLabel) + L"\r\nファイル再生日時  : " +
-           MovieListWindow_CL::FormatDateTime(record.play_date_time, dateOnly) + L"　\r\nファイル登録日時  : " +
-           MovieListWindow_CL::FormatDateTime(record.add_date, dateOnly) + L"　\r\nファイル更新日時  : " +
-           MovieListWindow_CL::FormatDateTime(record.file_time, dateOnly) + L"　\r\n";
+    return std::wstring(kStarLabel) + L"\nファイル再生日時  : " +
+           MovieListWindow_CL::FormatDateTime(record.play_date_time, dateOnly) + L"　\nファイル登録日時  : " +
+           MovieListWindow_CL::FormatDateTime(record.add_date, dateOnly) + L"　\nファイル更新日時  : " +
+           MovieListWindow_CL::FormatDateTime(record.file_time, dateOnly) + L"　\n";
 }
 
 }  // namespace
@@ -88,8 +88,8 @@ bool LayoutPanel(Gdiplus::Graphics* graphics, const RECT* area, const ItemMovieD
                                static_cast<Gdiplus::REAL>(area->right - area->left - 18),
                                static_cast<Gdiplus::REAL>(area->bottom - area->top - 18));
     Gdiplus::RectF title, sample, values, block;
-    graphics->MeasureString(record.content_name.c_str(), static_cast<INT>(record.content_name.size()), titleFont,
-                            out->work, &title);
+    out->title = LineBreaksForDrawing(record.content_name);
+    graphics->MeasureString(out->title.c_str(), static_cast<INT>(out->title.size()), titleFont, out->work, &title);
     graphics->MeasureString(kBodySample, -1, detailFont, out->work, &sample);
     out->values = PanelValues(record);
     out->block = PanelBlock(record, dateOnly);
@@ -142,8 +142,7 @@ void MovieListWindow_CL::DrawDetailPanel(Gdiplus::Graphics* graphics, const RECT
 
     Gdiplus::SolidBrush white{Gdiplus::Color(kWhite)};
     if (drawTitle) {
-        graphics->DrawString(record->content_name.c_str(), static_cast<INT>(record->content_name.size()),
-                             overlayFontLarge.get(),
+        graphics->DrawString(layout.title.c_str(), static_cast<INT>(layout.title.size()), overlayFontLarge.get(),
                              Gdiplus::RectF(panel.X + 8, panel.Y + 8, layout.work.Width, layout.work.Height), nullptr,
                              &white);
     }

@@ -549,9 +549,18 @@ void PictureListBase_CL::OnPaint(HWND window)
         if (!backBuffer || static_cast<int>(backBuffer->GetWidth()) != width ||
             static_cast<int>(backBuffer->GetHeight()) != height || backBuffer->GetPixelFormat() != format) {
             backBuffer.reset();
+            backBufferSurface.Reset();
             if (width > 0 && height > 0) {
-                auto bitmap = std::make_unique<Gdiplus::Bitmap>(width, height, format);
-                if (bitmap->GetLastStatus() == Gdiplus::Ok) backBuffer = std::move(bitmap);
+                // A DIB section: the copy to the screen is one BitBlt, not a GDI+ image draw.
+                const int bits = format == PixelFormat24bppRGB ? 24 : 32;
+                if (backBufferSurface.Create(width, height, bits)) {
+                    backBuffer.reset(backBufferSurface.NewGdiplusBitmap(format));
+                }
+                if (!backBuffer) {
+                    backBufferSurface.Reset();
+                    auto bitmap = std::make_unique<Gdiplus::Bitmap>(width, height, format);
+                    if (bitmap->GetLastStatus() == Gdiplus::Ok) backBuffer = std::move(bitmap);
+                }
             }
         }
         if (backBuffer) PaintAll();
@@ -561,7 +570,10 @@ void PictureListBase_CL::OnPaint(HWND window)
         EndPaint(window, &paint);
         return;
     }
-    {
+    if (backBuffer && backBufferSurface.Dc()) {
+        GdiFlush();
+        BitBlt(dc, 0, 0, width, height, backBufferSurface.Dc(), 0, 0, SRCCOPY);
+    } else {
         Gdiplus::Graphics graphics(dc);
         if (backBuffer) {
             graphics.DrawImage(backBuffer.get(), 0, 0, width, height);

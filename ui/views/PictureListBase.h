@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/views/DibSection.h"
 #include "ui/views/KeyStateReader.h"
 #include "ui/widgets/ControlBase.h"
 #include "ui/widgets/ScrollBar.h"
@@ -96,12 +97,18 @@ public:
     int32_t GetCursorIndex() const { return cursorIndex; }
     const std::vector<VisibleCell>& GetVisibleCells() const { return visibleCells; }
     Gdiplus::Bitmap* GetBackBuffer() const { return backBuffer.get(); }
+    // The memory DC over the back buffer's pixels, for GDI fills and copies; null when the
+    // back buffer is a plain GDI+ bitmap.
+    HDC GetBackBufferDC() const { return backBufferSurface.Dc(); }
 
     static constexpr uint32_t kSelectionGuard = 0x5AFEC0DEu;
 
     int32_t pendingReloadValue = 0;
     ScrollBar_CL horizontalBar{SB_HORZ};
     ScrollBar_CL verticalBar{SB_VERT};
+    // The back buffer's pixels (a DIB section) and the GDI+ bitmap laid over them; the
+    // bitmap goes first.
+    DibSection_CL backBufferSurface;
     std::unique_ptr<Gdiplus::Bitmap> backBuffer;
     RECT clientRect = {};
     std::vector<VisibleCell> visibleCells;

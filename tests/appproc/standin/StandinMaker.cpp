@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/ipc/StillforgeRequest.h"
-#include "tests/common/RecordingPipeServer.h"
+#include "tests/common/PipeRecordFile.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv || argc < 3) return 2;
     const std::wstring name = argv[1];
-    RecordingPipeServer server(std::wstring(argv[2]) + L"\\standin-requests.bin");
+    FileRecordingPipeServer server(std::wstring(argv[2]) + L"\\standin-requests.bin");
     LocalFree(argv);
 
     WNDCLASSEXW windowClass = {};

@@ -8,7 +8,7 @@
 #include "core/base/Inifile.h"
 #include "core/base/PathName.h"
 #include "core/ipc/StillforgeRequest.h"
-#include "tests/common/RecordingPipeServer.h"
+#include "tests/common/PipeRecordFile.h"
 
 namespace appproc {
 

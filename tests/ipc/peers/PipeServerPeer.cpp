@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "core/ipc/PipeServer.h"
-#include "tests/common/RecordingPipeServer.h"
+#include "tests/common/PipeRecordFile.h"
 #include "tests/ipc/IpcTestSupport.h"
 
 int main()
@@ -14,7 +14,7 @@ int main()
     UniqueHandle quit(OpenEventW(SYNCHRONIZE, FALSE, (args[1] + L"-quit").c_str()));
     if (!quit) return 3;
     {
-        RecordingPipeServer server(args[2]);
+        FileRecordingPipeServer server(args[2]);
         server.SetName(args[1]);
         if (FAILED(server.Start())) return 4;
         if (WaitForSingleObject(quit.get(), 300000) != WAIT_OBJECT_0) return 5;
