@@ -2,6 +2,7 @@
 // alone ending it unsaved, and no movie lost to a kill at any stage.
 #include <gtest/gtest.h>
 
+#include "core/album/PlaydeckSync.h"
 #include "tests/appproc/support/AppProcSupport.h"
 
 namespace {
@@ -22,17 +23,40 @@ protected:
     AppSandbox sandbox_;
 };
 
-TEST_F(ShutdownTest, CloseDuringTheLoadIsRefused)
+// The sibling player's item update for a movie of the album being loaded.
+LRESULT SendItemUpdate(HWND window, const std::wstring& moviePath)
 {
-    // The locked second album holds the splash up for three seconds.
-    ASSERT_EQ(sandbox_.MakeMovies(3, L"--album 1 --lock 5A"), 0);
+    PlaydeckItemUpdate update = {};
+    for (size_t i = 0; i < moviePath.size() && i < 259; ++i) update.path[i] = moviePath[i];
+    COPYDATASTRUCT data = {kPlaydeckItemUpdateTag, kPlaydeckItemUpdateSize, &update};
+    DWORD_PTR answer = 0xBAD;
+    if (!SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 20000,
+                             &answer))
+        return 0xBAD;
+    return static_cast<LRESULT>(answer);
+}
+
+TEST_F(ShutdownTest, CloseAndPlayerUpdatesDuringTheLoadAreRefused)
+{
+    // The first album's movies have their strips; a locked second album, last used, holds
+    // the splash up for three seconds before the first opens.
+    ASSERT_EQ(sandbox_.MakeMovies(3, L"--strips"), 0);
+    ASSERT_EQ(sandbox_.MakeMovies(2, L"--album 1 --lock 5A"), 0);
+    ItemMovieDataList_CL movies;
+    sandbox_.LoadFromFiles(movies);
+    ASSERT_EQ(movies.records.size(), 3u);
+    const std::wstring moviePath = movies.records[0].link_name;
+
     ReelvaultProcess program;
     ASSERT_TRUE(program.Start(sandbox_.ProgramWithStandinMaker()));
     ASSERT_NE(program.WaitForTopWindow(L"#32770", nullptr, kWindowTimeoutMs), nullptr);
     ASSERT_FALSE(IsReady(program.MainWindow()));
     PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
+    // The player's update walks and saves the list the load is still filling.
+    EXPECT_EQ(SendItemUpdate(program.MainWindow(), moviePath), FALSE);
     ASSERT_TRUE(WaitForReady(program));
     EXPECT_EQ(program.WaitForExit(2000), static_cast<DWORD>(STILL_ACTIVE)) << "closed during the load";
+    EXPECT_EQ(SendItemUpdate(program.MainWindow(), moviePath), TRUE);
     EXPECT_EQ(CloseAndWait(program), 0u);
 }
 
