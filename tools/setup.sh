@@ -12,6 +12,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   xvfb xauth fonts-ipafont-gothic fonts-wine
   cmake ninja-build googletest python3 ffmpeg imagemagick x11-apps
+  xdotool
 )
 foreign=()
 if [ "$rv_arch" = x86_64 ]; then
