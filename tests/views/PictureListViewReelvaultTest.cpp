@@ -135,6 +135,11 @@ protected:
     {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         ASSERT_TRUE(gdiplus_.IsStarted());
+        // The list's cursor follows the mouse. The display is shared with the other test
+        // programs, whose windows come and go under the pointer and make the system send
+        // mouse moves to whatever lies beneath it: the pointer waits in the screen's far
+        // corner, away from this window.
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
         recorder_ = std::make_unique<NotifyRecorder>(host_.Get(), kWidth, kHeight);
         list_ = std::make_unique<WatchedFrameList>();
         ASSERT_NE(list_->Create(recorder_->Get(), kListId, kWidth, kHeight), nullptr);
