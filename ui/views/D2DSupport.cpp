@@ -161,7 +161,7 @@ HRESULT DrawGdiImageD2D(ID2D1RenderTarget* target, Gdiplus::Image* image, const 
     if (!surface.entry.bitmap) return E_FAIL;
 
     if (clip) target->PushAxisAlignedClip(*clip, D2D1_ANTIALIAS_MODE_ALIASED);
-    // Only the part just drawn: the surface may be larger than this destination.
+    // Only the region just drawn: the surface may be larger than this destination.
     float dpiX = 96.0f;
     float dpiY = 96.0f;
     target->GetDpi(&dpiX, &dpiY);

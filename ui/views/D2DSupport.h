@@ -47,7 +47,7 @@ struct D2DScratchSurface {
 };
 
 // Draws the `source` rectangle of a GDI+ image into `destination` on the target, within
-// `clip` when one is given: the part is first redrawn (bilinear) at the destination's pixel
+// `clip` when one is given: the region is first redrawn (bilinear) at the destination's pixel
 // size on the scratch surface, a temporary one when `scratch` is null. E_POINTER without a
 // target or an image, E_FAIL when GDI+ or Direct2D cannot make a surface.
 HRESULT DrawGdiImageD2D(ID2D1RenderTarget* target, Gdiplus::Image* image, const D2D1_RECT_F& destination,
