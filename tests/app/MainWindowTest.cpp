@@ -22,11 +22,15 @@
 #include "ui/views/MovieIncSearch.h"
 #include "ui/views/MovieListWindow.h"
 #include "tests/album/AlbumTestSupport.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/common/Screenshot.h"
 #include "tests/common/TempFolder.h"
 #include "tests/common/TestWindow.h"
 
 namespace {
+
+using apptest::PumpUntil;
+using apptest::StatusText;
 
 int g_freedResponses = 0;
 
@@ -66,32 +70,6 @@ const ChildWindow* FindChild(const std::vector<ChildWindow>& children, const std
     return nullptr;
 }
 
-// Pumps this thread's messages until the condition holds or the time is up.
-bool PumpUntil(const std::function<bool()>& condition, DWORD limitMs)
-{
-    const ULONGLONG end = GetTickCount64() + limitMs;
-    while (!condition()) {
-        if (GetTickCount64() > end) return false;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(10);
-    }
-    return true;
-}
-
-std::wstring StatusText(HWND statusBar, int part)
-{
-    wchar_t text[256] = {};
-    const LRESULT length = SendMessageW(statusBar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0);
-    if (LOWORD(length) >= 255) return L"(too long)";
-    SendMessageW(statusBar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 size_t CountOf(const std::wstring& text, const std::wstring& what)
 {
     size_t count = 0;
@@ -116,14 +94,7 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitTestCommonControls();
-        BYTE noKeys[256] = {};
-        SetKeyboardState(noKeys);
-        CreateDirectoryW(sandbox_.dataFolder().c_str(), nullptr);
-        savedLog_ = AppLog.path;
-        AppLog.path = LogPath();
-        g_saveData.program_ini.SetPath(sandbox_.dataFolder() + L"\\Reelvault.ini");
-        g_saveData.album_data.open_first_album = 0;
+        savedLog_ = apptest::PrepareWindowTest(sandbox_);
     }
     void TearDown() override
     {
@@ -273,8 +244,8 @@ TEST_F(MainWindowTest, SortTabsShowTheGridWithTheAlbumsMovies)
     TempFolder movies;
     uint32_t key = 100;
     for (const wchar_t* name : {L"夕暮れの海", L"city-night", L"mountain"}) AddMovie(movies, name, key++);
-    window_->RefreshMovieList();
-    window_->SelectSortTab(1);
+    // "全て" in the last sort order: every movie of the album.
+    window_->SelectCategoryTab(0, FALSE);
     MoveWindow(window_->hwnd, 0, 0, 1100, 700, TRUE);
     PumpUntil([] { return false; }, 300);
     MovieListWindow_CL* grid = window_->GetMovieGrid();
