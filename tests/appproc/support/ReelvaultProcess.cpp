@@ -90,6 +90,14 @@ bool ReelvaultProcess::Start(const std::wstring& program, const std::wstring& ar
     return true;
 }
 
+bool ReelvaultProcess::Attach(DWORD pid)
+{
+    process_.reset(OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, pid));
+    thread_.reset();
+    pid_ = process_ ? pid : 0;
+    return static_cast<bool>(process_);
+}
+
 bool ReelvaultProcess::IsRunning() const
 {
     return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;

@@ -31,6 +31,8 @@ public:
 
     // Starts program (a full path) with the arguments; false when it could not start.
     bool Start(const std::wstring& program, const std::wstring& arguments = L"");
+    // Watches a copy the program started itself (no thread to suspend).
+    bool Attach(DWORD pid);
     DWORD Pid() const { return pid_; }
     HANDLE Handle() const { return process_.get(); }
 
