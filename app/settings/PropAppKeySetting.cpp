@@ -100,7 +100,10 @@ void PropAppKeySetting_CL::OnInitDialog()
     const int last = controls.CreateStaticText(window, kSetButtonText, 8, 0);
     setButton = controls.Get(last);
     setButton->SetFontScale(2.0f, 800);
-    setButton->Resize(12 * metrics[6], 2 * metrics[7], TRUE);
+    // Twelve "Ｗ" of the page's font hold the label only in some fonts; the label in the
+    // button's own doubled font must never be cut.
+    const int labelWidth = setButton->GetTextWidth(kSetButtonText) + 16;
+    setButton->Resize(labelWidth > 12 * metrics[6] ? labelWidth : 12 * metrics[6], 2 * metrics[7], TRUE);
     if (setButton->hwnd) {
         SetWindowLongPtrW(setButton->hwnd, GWL_STYLE, GetWindowLongPtrW(setButton->hwnd, GWL_STYLE) | SS_NOTIFY);
         setButton->Subclass(this, &PropAppKeySetting_CL::KeyLockButtonProc);
