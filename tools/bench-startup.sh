@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Starts Reelvault twice on an album of many movies whose strips are all present, so the
 # thumbnail maker stays idle: first from the contents files, then from the fast-start cache.
-# Prints start -> window -> ready for both, the time to close and the peak memory.
+# Prints start -> window -> ready for both, then start -> first painted grid (at ready the
+# first sort tab is clicked and the grid's screen area is watched until a strip shows), the
+# time to close and the peak memory.
 #   tools/bench-startup.sh [movies, default 10000]
 set -euo pipefail
 source "$(dirname "$0")/arch.sh"
