@@ -307,6 +307,47 @@ TEST_F(AlbumListsTest, FontLevelsOutsideTheRangeTakeTheNearestLabelMargin)
     }
 }
 
+TEST_F(AlbumListsTest, DisplayKeysCycleFromWhatTheAlbumIniHolds)
+{
+    struct Case {
+        WPARAM key;
+        const wchar_t* name;
+        const wchar_t* stored;  // null: no key in the ini
+        int sortTab;
+        int want;  // the value written and kept; -100: nothing written
+    };
+    const Case cases[] = {
+        {VK_F5, L"thumbnail_size_index", L"2", 1, 0},  {VK_F5, L"thumbnail_size_index", L"0", 1, 1},
+        {VK_F5, L"thumbnail_size_index", L"1", 1, 2},  {VK_F5, L"thumbnail_size_index", nullptr, 1, 0},
+        {VK_F5, L"thumbnail_size_index", L"-1", 1, 0}, {VK_F5, L"thumbnail_size_index", L"7", 1, 0},
+        {VK_F6, L"thumbnail_count", L"10", 1, 1},      {VK_F6, L"thumbnail_count", L"5", 1, 6},
+        {VK_F6, L"thumbnail_count", nullptr, 1, 6},    {VK_F6, L"thumbnail_count", L"-1", 1, 1},
+        {VK_F6, L"thumbnail_count", L"0", 1, 1},       {VK_F6, L"thumbnail_count", L"11", 1, 1},
+        {VK_F5, L"thumbnail_size_index", L"1", 0, -100}, {VK_F6, L"thumbnail_count", L"4", 0, -100},
+    };
+    const std::wstring ini = g_saveData.album_ini.GetPath();
+    ASSERT_FALSE(ini.empty());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << testing::PrintToString(std::wstring(c.name)) << " stored "
+                                        << testing::PrintToString(std::wstring(c.stored ? c.stored : L"(none)"))
+                                        << " tab " << c.sortTab);
+        WritePrivateProfileStringW(L"DISP_SETTING", c.name, c.stored, ini.c_str());
+        window_->SelectSortTab(c.sortTab);
+        window_->OnDisplayKey(c.key);
+        const int written = static_cast<int>(GetPrivateProfileIntW(L"DISP_SETTING", c.name, -100, ini.c_str()));
+        if (c.want == -100) {
+            EXPECT_EQ(written, c.stored ? _wtoi(c.stored) : -100) << "nothing changes on the browser tab";
+            continue;
+        }
+        EXPECT_EQ(written, c.want);
+        const DispSettingData_CL& settings = g_saveData.disp_setting;
+        EXPECT_EQ(c.key == VK_F5 ? settings.thumbnail_size_index : settings.thumbnail_count, c.want);
+        if (c.key == VK_F6) {
+            EXPECT_EQ(window_->GetMovieGrid()->frameCount, c.want) << "the grid is laid out again";
+        }
+    }
+}
+
 TEST_F(AlbumListsTest, APlayAddsToTheSiblingPlayersCount)
 {
     ItemMovieData_CL& movie = g_saveData.movie_list.records[0];
