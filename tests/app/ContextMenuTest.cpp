@@ -478,6 +478,34 @@ HWND FindMenuWindow()
     return FindWindowW(L"#32768", nullptr);
 }
 
+struct MenuShot {
+    HWND owner = nullptr;
+    std::wstring path;
+    bool seen = false;
+    bool closedByEsc = false;
+};
+
+// Waits for the open menu, takes its picture and presses Esc on it.
+DWORD WINAPI ShootAndClose(void* param)
+{
+    auto* shot = static_cast<MenuShot*>(param);
+    HWND window = nullptr;
+    for (int i = 0; i < 500 && !(window && IsWindowVisible(window)); ++i) {
+        Sleep(10);
+        window = FindMenuWindow();
+    }
+    if (!window) return 0;
+    shot->seen = true;
+    Sleep(300);
+    shot->path = SaveWindowScreenshot(window, L"app", L"movie-menu");
+    PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    for (int i = 0; i < 200 && IsWindowVisible(window); ++i) Sleep(10);
+    shot->closedByEsc = !IsWindowVisible(window);
+    // Never leave the test inside the menu's loop.
+    if (!shot->closedByEsc) PostMessageW(shot->owner, WM_CANCELMODE, 0, 0);
+    return 0;
+}
+
 // The movie menu as the user sees it: two movies selected, so that some items are greyed.
 TEST_F(ContextMenuTest, OpenMovieMenuScreenshot)
 {
@@ -493,34 +521,9 @@ TEST_F(ContextMenuTest, OpenMovieMenuScreenshot)
     ASSERT_TRUE(menus_.BuildMovieMenu(menu, state));
 
     // The menu's own loop runs on this thread; a helper takes the picture and presses Esc.
-    struct Shot {
-        HWND owner = nullptr;
-        std::wstring path;
-        bool seen = false;
-        bool closedByEsc = false;
-    } shot;
+    MenuShot shot;
     shot.owner = owner.Get();
-    HANDLE helper = CreateThread(
-        nullptr, 0,
-        [](void* param) -> DWORD {
-            auto* shot = static_cast<Shot*>(param);
-            HWND window = nullptr;
-            for (int i = 0; i < 500 && !(window && IsWindowVisible(window)); ++i) {
-                Sleep(10);
-                window = FindMenuWindow();
-            }
-            if (!window) return 0;
-            shot->seen = true;
-            Sleep(300);
-            shot->path = SaveWindowScreenshot(window, L"app", L"movie-menu");
-            PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
-            for (int i = 0; i < 200 && IsWindowVisible(window); ++i) Sleep(10);
-            shot->closedByEsc = !IsWindowVisible(window);
-            // Never leave the test inside the menu's loop.
-            if (!shot->closedByEsc) PostMessageW(shot->owner, WM_CANCELMODE, 0, 0);
-            return 0;
-        },
-        &shot, 0, nullptr);
+    HANDLE helper = CreateThread(nullptr, 0, &ShootAndClose, &shot, 0, nullptr);
     ASSERT_TRUE(helper);
     SetForegroundWindow(owner.Get());
     TrackPopupMenu(menu.Menu(), TPM_RIGHTBUTTON, 40, 40, 0, owner.Get(), nullptr);
