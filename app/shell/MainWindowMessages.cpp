@@ -34,9 +34,11 @@ void MainWindow_CL::SaveWindowRect()
     g_saveData.program_ini.WriteStruct(L"WINDOW", L"rect", &rect, sizeof(rect));
 }
 
-// The command groups of the tool bars and menus come with their own issues; until then no
-// command is acted on.
-void MainWindow_CL::DispatchCommand(WPARAM) {}
+// Each group acts only on its own command ids.
+void MainWindow_CL::DispatchCommand(WPARAM wParam)
+{
+    OnAppCommand(wParam);
+}
 
 LRESULT MainWindow_CL::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -54,11 +56,14 @@ LRESULT MainWindow_CL::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
         PostMessageW(window, WM_START_DATA_LOAD, 0, 0);
         break;
     case WM_DESTROY:
+        // No answer can arrive for a window that is gone; a restart's new copy needs the pipe.
+        pipeServer_.reset();
         FreeQueuedResponses(window);
         StopThumbnailMaker();
         g_saveData.SaveAll();
         destroyed_ = 1;
         PostQuitMessage(0);
+        StartNewCopy();
         return 0;
     case WM_MOVE:
         SaveWindowRect();
@@ -85,6 +90,10 @@ LRESULT MainWindow_CL::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
         // Only the watchdog ends the process: a WM_TIMER posted by anyone else is ignored.
         if (wParam != kCloseWatchdogTimer) return 0;
         WriteLog(AppLog, L"★終了処理がタイムアウトしました。プロセスを終了します。");
+        if (restartPending_) {
+            pipeServer_.reset();
+            StartNewCopy();
+        }
         if (HANDLE self = OpenProcess(PROCESS_TERMINATE, FALSE, GetCurrentProcessId())) {
             TerminateProcess(self, 0);
             CloseHandle(self);
@@ -95,6 +104,7 @@ LRESULT MainWindow_CL::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
         return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_NOTIFY:
         if (mainMenu_) mainMenu_->rebar.HandleParentMessage(window, msg, wParam, lParam);
+        OnNotify(reinterpret_cast<const NMHDR*>(lParam));
         break;
     case WM_COMMAND:
         OnCommand(wParam, lParam);
@@ -131,7 +141,7 @@ LRESULT MainWindow_CL::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
         return 0;
     case WM_PIPE_RECEIVED:
         if (wParam != kPipeReceivedDecode) break;
-        pipeServer_->PostQueuedResponses();
+        if (pipeServer_) pipeServer_->PostQueuedResponses();
         return 0;
     default:
         break;

@@ -4,22 +4,19 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 
 #include "app/shell/MainWindow.h"
 #include "core/media/GdiplusSession.h"
 #include "tests/album/AlbumTestSupport.h"
+#include "tests/app/AppTestSupport.h"
 
 namespace apptest {
 
-// Pumps this thread's messages until the condition holds or the time is up.
-bool PumpUntil(const std::function<bool()>& condition, DWORD limitMs);
-
 class LoadedMainWindow : public ::testing::Test {
 protected:
-    void SetUp() override;
+    void SetUp() override { savedLog_ = PrepareWindowTest(sandbox_); }
     void TearDown() override;
 
     std::wstring LogPath() const { return sandbox_.dataFolder() + L"\\Reelvault.txt"; }

@@ -22,12 +22,15 @@
 #include "ui/views/MovieIncSearch.h"
 #include "ui/views/MovieListWindow.h"
 #include "tests/album/AlbumTestSupport.h"
-#include "tests/app/MainWindowFixture.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/common/Screenshot.h"
 #include "tests/common/TempFolder.h"
 #include "tests/common/TestWindow.h"
 
 namespace {
+
+using apptest::PumpUntil;
+using apptest::StatusText;
 
 int g_freedResponses = 0;
 
@@ -67,17 +70,6 @@ const ChildWindow* FindChild(const std::vector<ChildWindow>& children, const std
     return nullptr;
 }
 
-using apptest::PumpUntil;
-
-std::wstring StatusText(HWND statusBar, int part)
-{
-    wchar_t text[256] = {};
-    const LRESULT length = SendMessageW(statusBar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0);
-    if (LOWORD(length) >= 255) return L"(too long)";
-    SendMessageW(statusBar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 size_t CountOf(const std::wstring& text, const std::wstring& what)
 {
     size_t count = 0;
@@ -98,7 +90,35 @@ void AddMovie(const TempFolder& folder, const std::wstring& name, uint32_t decod
     g_saveData.movie_list.records.push_back(movie);
 }
 
-class MainWindowTest : public apptest::LoadedMainWindow {};
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedLog_ = apptest::PrepareWindowTest(sandbox_);
+    }
+    void TearDown() override
+    {
+        window_.reset();
+        AppLog.path = savedLog_;
+    }
+
+    std::wstring LogPath() const { return sandbox_.dataFolder() + L"\\Reelvault.txt"; }
+    std::wstring Log() const { return ReadUtf16File(LogPath()); }
+
+    // Opens the window and waits until the album has loaded behind the splash.
+    void OpenAndLoad()
+    {
+        window_ = std::make_unique<MainWindow_CL>(&mutex_);
+        ASSERT_TRUE(window_->Create());
+        ASSERT_TRUE(PumpUntil([&] { return window_->IsReady() != 0; }, 30000)) << "the album never loaded";
+    }
+
+    GdiplusSession gdiplus_;
+    albumtest::DocumentsSandbox sandbox_;
+    std::wstring savedLog_;
+    HANDLE mutex_ = nullptr;
+    std::unique_ptr<MainWindow_CL> window_;
+};
 
 TEST_F(MainWindowTest, StartsBehindTheSplashLoadsAndClosesOnce)
 {
@@ -224,8 +244,8 @@ TEST_F(MainWindowTest, SortTabsShowTheGridWithTheAlbumsMovies)
     TempFolder movies;
     uint32_t key = 100;
     for (const wchar_t* name : {L"夕暮れの海", L"city-night", L"mountain"}) AddMovie(movies, name, key++);
-    window_->RefreshMovieList();
-    window_->SelectSortTab(1);
+    // "全て" in the last sort order: every movie of the album.
+    window_->SelectCategoryTab(0, FALSE);
     MoveWindow(window_->hwnd, 0, 0, 1100, 700, TRUE);
     PumpUntil([] { return false; }, 300);
     MovieListWindow_CL* grid = window_->GetMovieGrid();
