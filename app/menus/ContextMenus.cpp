@@ -239,3 +239,14 @@ void MainMenu_CL::ShowFrameNumberMenu(int x, int y, HWND owner)
     ContextMenu_CL menu(menuImages.imageList);
     if (BuildFrameNumberMenu(menu)) Track(menu, x, y, owner);
 }
+
+void MainMenu_CL::ShowAtCursor(ContextMenuKind kind, HWND owner)
+{
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    switch (kind) {
+    case ContextMenuKind::TopCategory: ShowTopCategoryMenu(cursor.x, cursor.y, owner); return;
+    case ContextMenuKind::SubCategory: ShowSubCategoryMenu(cursor.x, cursor.y, owner); return;
+    case ContextMenuKind::Movie: ShowMovieMenu(cursor.x, cursor.y, owner); return;
+    }
+}

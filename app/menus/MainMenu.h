@@ -37,6 +37,9 @@ struct MenuState {
     std::vector<std::wstring> players;
 };
 
+// The context menus a right click opens.
+enum class ContextMenuKind { TopCategory, SubCategory, Movie };
+
 class MainMenu_CL {
 public:
     static constexpr int kBandCount = 8;
@@ -60,6 +63,8 @@ public:
     void ShowSubCategoryMenu(int x, int y, HWND owner);
     void ShowMovieMenu(int x, int y, HWND owner);
     void ShowFrameNumberMenu(int x, int y, HWND owner);
+    // The menu at the mouse pointer, as a right click on its control opens it.
+    void ShowAtCursor(ContextMenuKind kind, HWND owner);
 
     // The menus apart from tracking them; false when the system gave no menu.
     MenuState ReadMenuState() const;

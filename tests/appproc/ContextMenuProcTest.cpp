@@ -1,14 +1,29 @@
-// The context menus of the running program: menu-drawing messages sent by another program
-// with item data of its own leave the program running.
+// The context menus of the running program: a right click on the movie grid, the category
+// list and the category tab opens a menu that Esc closes, and menu-drawing messages sent by
+// another program with item data of its own leave the program running.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include "tests/appproc/support/AppProcSupport.h"
+#include "tests/common/Screenshot.h"
 
 namespace {
 
 using namespace appproc;
+
+constexpr int kCategoryListId = 0x1100;
+constexpr int kMovieGridId = 0x1101;
+constexpr int kCategoryTabId = 0x1103;
+
+// The program's open menu window ("#32768" shown), or null.
+HWND OpenMenuOf(const ReelvaultProcess& program)
+{
+    for (HWND window : program.TopWindows()) {
+        if (ClassNameOf(window) == L"#32768" && IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
 
 bool Answers(HWND window)
 {
@@ -22,6 +37,44 @@ protected:
 
     AppSandbox sandbox_;
 };
+
+TEST_F(ContextMenuProcTest, RightClicksOpenMenusThatEscCloses)
+{
+    ASSERT_EQ(sandbox_.MakeDemoAlbum(), 0);
+    ReelvaultProcess program;
+    ASSERT_TRUE(program.Start(sandbox_.ProgramWithStandinMaker()));
+    ASSERT_TRUE(WaitForReady(program));
+    HWND main = program.MainWindow();
+    ASSERT_NE(main, nullptr);
+
+    const struct {
+        const char* name;
+        int id;
+        const wchar_t* screenshot;
+    } targets[] = {
+        {"movie grid", kMovieGridId, L"movie-menu"},
+        {"category list", kCategoryListId, L"sub-category-menu"},
+        {"category tab", kCategoryTabId, L"top-category-menu"},
+    };
+    for (const auto& target : targets) {
+        SCOPED_TRACE(target.name);
+        HWND control = GetDlgItem(main, target.id);
+        ASSERT_NE(control, nullptr);
+        ASSERT_EQ(OpenMenuOf(program), nullptr);
+        const LPARAM point = MAKELPARAM(8, 8);
+        // The views report the click on the button's press, the tab on its release.
+        PostMessageW(control, WM_RBUTTONDOWN, MK_RBUTTON, point);
+        PostMessageW(control, WM_RBUTTONUP, 0, point);
+        HWND menu = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (menu = OpenMenuOf(program)) != nullptr; }, 10000)) << "no menu opened";
+        Sleep(300);
+        EXPECT_FALSE(SaveWindowScreenshot(menu, L"appproc", target.screenshot).empty());
+        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_TRUE(WaitUntil([&] { return OpenMenuOf(program) == nullptr; }, 10000)) << "Esc left the menu open";
+        EXPECT_TRUE(Answers(main));
+    }
+    EXPECT_EQ(CloseAndWait(program), 0u);
+}
 
 // The system copies these two messages between programs; the item data is then anything the
 // sender chose, and the program must not take it for one of its menus.
