@@ -1,8 +1,11 @@
 #include "app/menus/MainMenu.h"
 
+#include <algorithm>
+
 #include "app/shell/MainWindow.h"
 #include "core/album/SaveData.h"
 #include "core/base/PathName.h"
+#include "ui/widgets/Gdi.h"
 
 namespace {
 
@@ -21,6 +24,88 @@ const AppButton kAppButtons[] = {
     {0x9100, 8, L"アプリ設定"},
     {0x9120, 10, L"使い方"},
 };
+
+// The text of the popup's own item with that id. Read by position: a look-up by command
+// searches the submenus first and finds a deeper item of the same id ("サムネイル" opens
+// a submenu whose first re-fetch item shares its id).
+bool OwnItemText(const PopupMenu_CL& popup, UINT id, std::wstring& text)
+{
+    const int count = popup.menu ? GetMenuItemCount(popup.menu) : 0;
+    for (int i = 0; i < count; ++i) {
+        wchar_t buffer[PopupMenu_CL::kItemTextLength] = {};
+        MENUITEMINFOW info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING;
+        info.dwTypeData = buffer;
+        info.cch = PopupMenu_CL::kItemTextLength;
+        if (!GetMenuItemInfoW(popup.menu, static_cast<UINT>(i), TRUE, &info)) continue;
+        if ((info.fType & MFT_SEPARATOR) || info.wID != id) continue;
+        buffer[PopupMenu_CL::kItemTextLength - 1] = L'\0';
+        text = buffer;
+        return true;
+    }
+    return false;
+}
+
+bool IconSize(const PopupMenu_CL& popup, int& width, int& height)
+{
+    width = height = 0;
+    return popup.imageList && ImageList_GetIconSize(popup.imageList, &width, &height);
+}
+
+// An item of an alive popup that is not in it is measured as nothing.
+void MeasureMenuItem(const PopupMenu_CL& popup, HWND owner, MEASUREITEMSTRUCT& measure)
+{
+    std::wstring text;
+    if (!OwnItemText(popup, measure.itemID, text)) return;
+    SIZE extent = {};
+    {
+        WindowDc dc(owner);
+        if (!dc.get()) return;
+        SelectedObject font(dc.get(), GetStockObject(DEFAULT_GUI_FONT));
+        GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    }
+    int width = extent.cx;
+    int height = extent.cy + 1;
+    int iconWidth, iconHeight;
+    if (IconSize(popup, iconWidth, iconHeight)) {
+        width = extent.cx + 4 + iconWidth;
+        height = std::max(height, iconHeight + 1);
+    }
+    measure.itemWidth = static_cast<UINT>(width);
+    measure.itemHeight = static_cast<UINT>(height);
+}
+
+void DrawMenuItem(const PopupMenu_CL& popup, const DRAWITEMSTRUCT& draw)
+{
+    std::wstring text;
+    if (!OwnItemText(popup, draw.itemID, text)) return;
+    const MenuItemRecord* record = popup.FindItem(draw.itemID);
+
+    COLORREF back, fore;
+    MenuItemColours(draw.itemState, back, fore);
+    HDC dc = draw.hDC;
+    const COLORREF oldBack = SetBkColor(dc, back);
+    const COLORREF oldFore = SetTextColor(dc, fore);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &draw.rcItem, nullptr, 0, nullptr);
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+
+    RECT textRect = draw.rcItem;
+    int iconWidth, iconHeight;
+    const bool hasIcons = IconSize(popup, iconWidth, iconHeight);
+    if (hasIcons) textRect.left += 4 + iconWidth;
+    {
+        SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect, DT_SINGLELINE | DT_VCENTER);
+    }
+    if (hasIcons && record && record->IconIndex() != -1) {
+        ImageList_DrawEx(popup.imageList, record->IconIndex(), dc, draw.rcItem.left, draw.rcItem.top, iconWidth,
+                         iconHeight, back, fore, ILD_NORMAL);
+    }
+    SetBkMode(dc, oldMode);
+    SetTextColor(dc, oldFore);
+    SetBkColor(dc, oldBack);
+}
 
 }  // namespace
 
@@ -85,6 +170,18 @@ void MainMenu_CL::Create(HWND parent)
 
 BOOL MainMenu_CL::HandleMenuDraw(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg != WM_MEASUREITEM && msg != WM_DRAWITEM) return FALSE;
-    return PopupMenu_CL::HandleOwnerDraw(window, msg, wParam, lParam) ? TRUE : FALSE;
+    if ((msg != WM_MEASUREITEM && msg != WM_DRAWITEM) || !lParam) return FALSE;
+    if (msg == WM_MEASUREITEM) {
+        auto& measure = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (measure.CtlType != ODT_MENU) return FALSE;
+        const PopupMenu_CL* popup = PopupMenu_CL::FromItemData(measure.itemData);
+        if (!popup) return FALSE;
+        MeasureMenuItem(*popup, ownerWindow ? ownerWindow : window, measure);
+        return TRUE;
+    }
+    const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (draw.CtlType != ODT_MENU) return FALSE;
+    const PopupMenu_CL* popup = PopupMenu_CL::FromItemData(draw.itemData);
+    if (popup) DrawMenuItem(*popup, draw);
+    return FALSE;
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/menus/MainMenu.h"
 #include "app/shell/MainWindow.h"
 #include "core/album/SaveData.h"
 #include "ui/views/CategoryListWindow.h"
@@ -43,6 +44,7 @@ LRESULT MainWindow_CL::OnNotify(const NMHDR* header)
     } else if (categoryList_ && from && from == categoryList_->hwnd) {
         const int item = reinterpret_cast<const PictureListNotify*>(header)->iItem;
         if (header->code == NM_CLICK || header->code == NM_DBLCLK) SelectSubCategory(item);
+        if (header->code == NM_RCLICK && mainMenu_) mainMenu_->ShowAtCursor(ContextMenuKind::SubCategory, hwnd);
     } else if (movieGrid_ && from && from == movieGrid_->hwnd) {
         OnMovieGridNotify(header->code, reinterpret_cast<const PictureListNotify*>(header)->iItem);
     }
@@ -69,6 +71,9 @@ void MainWindow_CL::OnCategoryTabNotify(UINT code)
         }
         settings.third_selection = -1;
         CheckSortTabRows();
+        return;
+    case NM_RCLICK:
+        if (mainMenu_) mainMenu_->ShowAtCursor(ContextMenuKind::TopCategory, hwnd);
         return;
     default:
         return;
@@ -147,6 +152,10 @@ void MainWindow_CL::OnMovieGridNotify(UINT code, int item)
         searchBar_->RunSearch(0);
         return;
     }
+    case NM_RCLICK:
+        // Also on an empty grid: the menu then offers nothing.
+        if (mainMenu_) mainMenu_->ShowAtCursor(ContextMenuKind::Movie, hwnd);
+        return;
     default:
         return;
     }

@@ -174,6 +174,31 @@ TEST_F(PopupMenuTest, ForeignOrUnreadableItemsAreLeftAlone)
     EXPECT_EQ(measure.itemWidth, 0u);
 }
 
+// The two messages also come from other windows and programs: item data that names no
+// popup alive now is not read through, whatever its value.
+TEST_F(PopupMenuTest, ItemDataOfNoLivePopupIsNotReadThrough)
+{
+    AddItem(0x501, L"Item", -1);
+    ULONG_PTR gone = 0;
+    {
+        PopupMenu_CL other;
+        gone = reinterpret_cast<ULONG_PTR>(&other);
+    }
+    for (ULONG_PTR data : {static_cast<ULONG_PTR>(0x12345678), static_cast<ULONG_PTR>(1), gone}) {
+        MEASUREITEMSTRUCT measure = {};
+        measure.CtlType = ODT_MENU;
+        measure.itemID = 0x501;
+        measure.itemData = data;
+        EXPECT_FALSE(PopupMenu_CL::HandleOwnerDraw(nullptr, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)));
+        EXPECT_EQ(measure.itemWidth, 0u);
+        DRAWITEMSTRUCT draw = {};
+        draw.CtlType = ODT_MENU;
+        draw.itemID = 0x501;
+        draw.itemData = data;
+        EXPECT_FALSE(PopupMenu_CL::HandleOwnerDraw(nullptr, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)));
+    }
+}
+
 TEST_F(PopupMenuTest, RecordsAppendOnlyAtTheEndAndSeparatorsTakeNone)
 {
     EXPECT_EQ(menu_.ItemAt(1), nullptr);

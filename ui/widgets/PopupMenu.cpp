@@ -1,7 +1,10 @@
 #include "ui/widgets/PopupMenu.h"
 
 #include <algorithm>
+#include <set>
 #include <string>
+
+#include "core/base/CriticalSection.h"
 
 #include "ui/widgets/Gdi.h"
 
@@ -40,11 +43,54 @@ bool IconSize(HIMAGELIST imageList, int& width, int& height)
     return imageList && ImageList_GetIconSize(imageList, &width, &height);
 }
 
+// Every popup alive now, by address; menus are made on more than one thread (dialogs of
+// worker-driven windows, tests).
+struct LivePopups {
+    CriticalSection_CL lock;
+    std::set<const PopupMenu_CL*> popups;
+};
+
+LivePopups& Live()
+{
+    static LivePopups live;
+    return live;
+}
+
 }  // namespace
+
+void MenuItemColours(UINT itemState, COLORREF& background, COLORREF& text)
+{
+    const bool selected = (itemState & ODS_SELECTED) != 0;
+    const bool grayed = (itemState & ODS_GRAYED) != 0;
+    background = GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_MENU);
+    text = selected ? GetSysColor(grayed ? COLOR_GRAYTEXT : COLOR_HIGHLIGHTTEXT)
+                    : GetSysColor(grayed ? COLOR_BTNSHADOW : COLOR_MENUTEXT);
+}
+
+PopupMenu_CL::PopupMenu_CL()
+{
+    LivePopups& live = Live();
+    CriticalSection_CL::Lock_CL hold(live.lock);
+    live.popups.insert(this);
+}
 
 PopupMenu_CL::~PopupMenu_CL()
 {
+    {
+        LivePopups& live = Live();
+        CriticalSection_CL::Lock_CL hold(live.lock);
+        live.popups.erase(this);
+    }
     if (menu) DestroyMenu(menu);
+}
+
+PopupMenu_CL* PopupMenu_CL::FromItemData(ULONG_PTR itemData)
+{
+    LivePopups& live = Live();
+    CriticalSection_CL::Lock_CL hold(live.lock);
+    // Compared as an address only: the value is not read through before it is known.
+    auto found = live.popups.find(reinterpret_cast<const PopupMenu_CL*>(itemData));
+    return found == live.popups.end() ? nullptr : const_cast<PopupMenu_CL*>(*found);
 }
 
 HMENU PopupMenu_CL::CreatePopup()
@@ -93,14 +139,16 @@ bool PopupMenu_CL::HandleOwnerDraw(HWND window, UINT msg, WPARAM wParam, LPARAM 
     if (!lParam) return false;
     if (msg == WM_MEASUREITEM) {
         auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-        auto* self = reinterpret_cast<PopupMenu_CL*>(measure->itemData);
-        if (measure->CtlType != ODT_MENU || !self) return false;
+        if (measure->CtlType != ODT_MENU) return false;
+        PopupMenu_CL* self = FromItemData(measure->itemData);
+        if (!self) return false;
         return self->Measure(window, *measure);
     }
     if (msg == WM_DRAWITEM) {
         auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-        auto* self = reinterpret_cast<PopupMenu_CL*>(draw->itemData);
-        if (draw->CtlType != ODT_MENU || !self) return false;
+        if (draw->CtlType != ODT_MENU) return false;
+        PopupMenu_CL* self = FromItemData(draw->itemData);
+        if (!self) return false;
         return self->Draw(*draw);
     }
     return false;
@@ -141,11 +189,8 @@ bool PopupMenu_CL::Draw(const DRAWITEMSTRUCT& draw)
     MENUITEMINFOW info;
     if (!ReadItem(menu, draw.itemID, text, info)) return false;
 
-    const bool selected = (draw.itemState & ODS_SELECTED) != 0;
-    const bool grayed = (draw.itemState & ODS_GRAYED) != 0;
-    const COLORREF back = GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_MENU);
-    const COLORREF fore = selected ? GetSysColor(grayed ? COLOR_GRAYTEXT : COLOR_HIGHLIGHTTEXT)
-                                   : GetSysColor(grayed ? COLOR_BTNSHADOW : COLOR_MENUTEXT);
+    COLORREF back, fore;
+    MenuItemColours(draw.itemState, back, fore);
     HDC dc = draw.hDC;
     const COLORREF oldBack = SetBkColor(dc, back);
     const COLORREF oldFore = SetTextColor(dc, fore);

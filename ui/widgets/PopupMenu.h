@@ -19,6 +19,10 @@ struct MenuItemRecord {
     void SetIconIndex(int index) { info.hbmpItem = reinterpret_cast<HBITMAP>(static_cast<INT_PTR>(index)); }
 };
 
+// The background and text colours of a menu item in that owner-draw state (ODS_SELECTED,
+// ODS_GRAYED).
+void MenuItemColours(UINT itemState, COLORREF& background, COLORREF& text);
+
 class PopupMenu_CL {
 public:
     // MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_DATA | MIIM_STRING | MIIM_FTYPE
@@ -28,7 +32,7 @@ public:
     // The right part of an item ends this far before the item's right edge.
     static constexpr int kRightTextInset = 24;
 
-    PopupMenu_CL() = default;
+    PopupMenu_CL();
     virtual ~PopupMenu_CL();
     PopupMenu_CL(const PopupMenu_CL&) = delete;
     PopupMenu_CL& operator=(const PopupMenu_CL&) = delete;
@@ -41,12 +45,21 @@ public:
     MenuItemRecord* ItemAt(int index);
     // The first record with this command id, or null.
     MenuItemRecord* FindItem(UINT commandId);
+    const MenuItemRecord* FindItem(UINT commandId) const
+    {
+        return const_cast<PopupMenu_CL*>(this)->FindItem(commandId);
+    }
     // Separators are inserted into the menu only; they get no record.
     void AppendSeparator();
 
     // The painter for WM_MEASUREITEM and WM_DRAWITEM of a window that owns such a menu.
     // Handles only menu items whose item data is their PopupMenu_CL; true when it did.
     static bool HandleOwnerDraw(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    // The popup that an owner-drawn item's data names, when that popup is alive now; null
+    // for any other value. These two messages reach a window from other windows and other
+    // programs too, so item data is never taken for a popup before this says it is one.
+    static PopupMenu_CL* FromItemData(ULONG_PTR itemData);
 
     HMENU menu = nullptr;
     std::vector<MenuItemRecord> items;
