@@ -37,7 +37,9 @@ standin="$rv_build/tests/WebView2Loader.dll"
 run="$rv_build_root/run"
 rm -rf "$run"
 mkdir -p "$run"
-find "$rv_build/app" -maxdepth 1 -type f -exec cp {} "$run/" \;
+# Only what the program reads beside itself, not the build's own files in that folder.
+find "$rv_build/app" -maxdepth 1 -type f \( -iname '*.exe' -o -iname '*.dll' -o -iname '*.bmp' -o -iname '*.png' \
+     -o -iname '*.jpg' -o -iname '*.ico' \) -exec cp {} "$run/" \;
 cp -r "$rv_build/app/images" "$run/"
 if [ -f "$standin" ]; then
   cp "$standin" "$run/"

@@ -142,6 +142,20 @@ TEST(HistoryRules, AnEmptyTargetChangesAndLogsNothing)
     EXPECT_TRUE(log.BrowserLines().empty());
 }
 
+TEST(HistoryRules, LongAddressesWithPercentSignsAreCutNotFormatted)
+{
+    LogCapture log;
+    BrowserBaseReelvault_CL pane;
+    const std::wstring target = L"http://a/?q=%s%d%n%%" + std::wstring(2000, L'x');
+    pane.historyAction = kHistoryNavigate;
+    pane.UpdateHistory(target);
+    const std::vector<std::wstring> lines = log.BrowserLines();
+    ASSERT_EQ(lines.size(), 3u);
+    const std::wstring start = L"[History][before] action=2 current= target=http://a/?q=%s%d%n%%xxx";
+    EXPECT_EQ(lines[0].substr(0, start.size()), start);
+    EXPECT_EQ(lines[0].size(), 1023u) << "cut at 1,024 units with the terminator";
+}
+
 TEST(HistoryRules, FiftyOnePagesKeepTheFiftyNearest)
 {
     LogCapture log;

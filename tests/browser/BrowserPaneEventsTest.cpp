@@ -88,7 +88,9 @@ protected:
 
 TEST_F(PaneEventsTest, StatusTitleAndNewWindowLinks)
 {
-    Start();
+    TempFolder folder;
+    const std::wstring standinLog = folder / L"standin.log";
+    Start(L"log=" + standinLog);
     parent_.RecordStatusTexts();
     ASSERT_EQ(pane_.Navigate(Url("/a")), S_OK);
     ASSERT_TRUE(WaitForCompletions(1));
@@ -107,6 +109,12 @@ TEST_F(PaneEventsTest, StatusTitleAndNewWindowLinks)
     EXPECT_EQ(pane_.currentPage.url, Url("/c"));
     EXPECT_EQ(pane_.currentPage.title, L"Page c");
     EXPECT_EQ(Urls(pane_.backList), std::vector<std::wstring>{Url("/a")});
+    bool asked = false;
+    for (const std::string& line : ReadStandinLogLines(standinLog)) {
+        asked |= line.rfind("event NewWindowRequested", 0) == 0;
+        EXPECT_EQ(line.find("NewWindowRequested not handled"), std::string::npos) << "the request is marked handled";
+    }
+    EXPECT_TRUE(asked);
 }
 
 TEST_F(PaneEventsTest, WithoutStatusTextsFromTheViewHoveringSetsNone)
