@@ -149,8 +149,9 @@ public:
     HRESULT(WINAPI* getFolderPath)(HWND, int, HANDLE, DWORD, LPWSTR) = nullptr;
 
 private:
-    // Shows the one warning box this pane may show (the log line is the caller's).
-    void ShowRuntimeNotice(const wchar_t* text);
+    // Shows the one warning box this pane may show, owned by the main window (the log line
+    // is the caller's).
+    void ShowRuntimeNotice(HWND owner, const wchar_t* text);
     void RegisterEventHandlers();
     // One step back or forward: asks the view whether it can, marks the action, moves.
     HRESULT GoOneStep(HRESULT (STDMETHODCALLTYPE ICoreWebView2::*canGo)(BOOL*),

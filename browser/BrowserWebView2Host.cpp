@@ -55,10 +55,10 @@ Function LoaderEntry(const char* name)
 
 }  // namespace
 
-void BrowserBaseReelvault_CL::ShowRuntimeNotice(const wchar_t* text)
+void BrowserBaseReelvault_CL::ShowRuntimeNotice(HWND owner, const wchar_t* text)
 {
     if (runtimeNoticeShown) return;
-    MessageBoxW(parentWindow, text, L"Reelvault", MB_OK | MB_ICONWARNING);
+    MessageBoxW(owner, text, L"Reelvault", MB_OK | MB_ICONWARNING);
     runtimeNoticeShown = 1;
 }
 
@@ -70,7 +70,7 @@ HWND BrowserBaseReelvault_CL::CreateWebView2Host(HWND parent, const RECT* rectan
     }
     if (!LoadWebView2Loader()) {
         WriteBrowserLog(L"[Browser] WebView2Loader.dll not found. fallback to IE ActiveX.");
-        ShowRuntimeNotice(L"WebView2 Runtime が見つかりません。\nIEモードで継続します。");
+        ShowRuntimeNotice(parent, L"WebView2 Runtime が見つかりません。\nIEモードで継続します。");
         return nullptr;
     }
     auto version = LoaderEntry<GetAvailableCoreWebView2BrowserVersionStringFunction>(
@@ -79,13 +79,13 @@ HWND BrowserBaseReelvault_CL::CreateWebView2Host(HWND parent, const RECT* rectan
         LoaderEntry<CreateCoreWebView2EnvironmentWithOptionsFunction>("CreateCoreWebView2EnvironmentWithOptions");
     if (!version) {
         WriteBrowserLog(L"[Browser] WebView2Loader.dll found, but version API is unavailable. fallback to IE ActiveX.");
-        ShowRuntimeNotice(L"WebView2 Runtime の検出APIが利用できません。\nIEモードで継続します。");
+        ShowRuntimeNotice(parent, L"WebView2 Runtime の検出APIが利用できません。\nIEモードで継続します。");
         return nullptr;
     }
     if (!create) {
         WriteBrowserLog(
             L"[Browser] WebView2Loader.dll found, but create environment API is unavailable. fallback to IE ActiveX.");
-        ShowRuntimeNotice(L"WebView2 Runtime の生成APIが利用できません。\nIEモードで継続します。");
+        ShowRuntimeNotice(parent, L"WebView2 Runtime の生成APIが利用できません。\nIEモードで継続します。");
         return nullptr;
     }
 
@@ -95,7 +95,7 @@ HWND BrowserBaseReelvault_CL::CreateWebView2Host(HWND parent, const RECT* rectan
     const std::wstring versionString = TakeWebView2String(versionText);
     if (!haveVersion) {
         WriteBrowserLog(L"[Browser] WebView2 runtime version is unavailable. fallback to IE ActiveX.");
-        ShowRuntimeNotice(L"WebView2 Runtime が見つからないか、バージョン取得に失敗しました。\nIEモードで継続します。");
+        ShowRuntimeNotice(parent, L"WebView2 Runtime が見つからないか、バージョン取得に失敗しました。\nIEモードで継続します。");
         return nullptr;
     }
     WriteBrowserLog(L"[Browser] WebView2 runtime detected. version=%s", versionString.c_str());
