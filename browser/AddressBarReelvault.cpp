@@ -16,6 +16,12 @@ void AddressBarReelvault_CL::SetBoxes(HWND addressBox, HWND searchBox, HWND engi
     engineRowCount_ = engineRowCount;
 }
 
+void AddressBarReelvault_CL::SetAddressText(const std::wstring& text)
+{
+    addressText_ = text;
+    if (addressBox_) SetWindowTextW(addressBox_, text.c_str());
+}
+
 void AddressBarReelvault_CL::LoadList(const wchar_t* countKey, const wchar_t* itemFormat,
                                       std::vector<std::wstring>& history, HWND box)
 {

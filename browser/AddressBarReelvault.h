@@ -23,6 +23,10 @@ public:
     // With a bound ini: writes both histories and the engine index read at the last load.
     void SaveHistories() const;
 
+    // The page address the bar shows (the pane calls it as pages start and complete).
+    void SetAddressText(const std::wstring& text);
+    const std::wstring& GetAddressText() const { return addressText_; }
+
     const std::vector<std::wstring>& GetAddressHistory() const { return addressHistory_; }
     const std::vector<std::wstring>& GetSearchHistory() const { return searchHistory_; }
     int GetEngineIndex() const { return engineIndex_; }
@@ -39,4 +43,5 @@ private:
     std::vector<std::wstring> addressHistory_;
     std::vector<std::wstring> searchHistory_;
     int engineIndex_ = 0;
+    std::wstring addressText_;
 };
