@@ -70,8 +70,8 @@ protected:
         EXPECT_EQ(fresh->visibleKeys, grid_->visibleKeys) << step;
         const int differences = CompareBackBuffers(grid_->GetBackBuffer(), fresh->GetBackBuffer());
         if (differences != 0) {
-            SaveWindowScreenshot(grid_->hwnd, L"grid", std::wstring(L"pictures_kept_") + std::to_wstring(step[0]));
-            SaveWindowScreenshot(fresh->hwnd, L"grid", std::wstring(L"pictures_fresh_") + std::to_wstring(step[0]));
+            SaveWindowScreenshot(grid_->hwnd, L"grid", std::wstring(L"pictures_kept_") + static_cast<wchar_t>(step[0]));
+            SaveWindowScreenshot(fresh->hwnd, L"grid", std::wstring(L"pictures_fresh_") + static_cast<wchar_t>(step[0]));
         }
         DestroyWindow(fresh->hwnd);
         return differences;
