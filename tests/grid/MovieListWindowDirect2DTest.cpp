@@ -358,6 +358,58 @@ TEST_F(GridDirect2DTest, KeptStripsCopiedOnceAndReplacedWhenNew)
     EXPECT_TRUE(Near(canvas.Pixel(6 + 40, 6 + 30), kFrameColours[(f + 3) % 10], 24));
 }
 
+TEST_F(GridDirect2DTest, KeptCellPicturesShowWhatIsDrawnAfresh)
+{
+    Open(1, {{L"一つ目", 2560, true, 1}, {L"二つ目", 2560, true, 2}, {L"三つ目", 0, true, 3},
+             {L"四つ目", 2560, true, 4}, {L"五つ目", 1920, true, 5}, {L"六つ目", 2560, true, 0}},
+         1000, 600);
+    records_[1].tags = {L"drama", L"夜"};
+    // One canvas for both renders: the pictures belong to the target they were drawn on.
+    WicCanvas canvas(1000, 600);
+    Render(canvas);
+    const uint64_t before = grid_->keptCellPaints;
+    const size_t cells = grid_->visibleKeys.size();
+    ASSERT_GE(cells, 4u);
+    const auto pixels = [&]() {
+        std::vector<Gdiplus::ARGB> all;
+        for (int y = 0; y < 600; ++y) {
+            for (int x = 0; x < 1000; ++x) all.push_back(canvas.Pixel(x, y).GetValue());
+        }
+        return all;
+    };
+    RECT second = {};
+    ASSERT_TRUE(grid_->GetItemRect(1, &second));
+    for (int step = 0; step < 6; ++step) {
+        switch (step) {
+        case 0: break;
+        case 1:
+            grid_->SetSelect(1, 1);
+            grid_->lastMousePoint = {second.left + 6 + 180 + 40, second.top + 30};
+            break;
+        case 2: grid_->cursorIndex = 3; break;
+        case 3: records_[0].star_count = 5; break;
+        case 4: DeleteFileW(records_[3].link_name.c_str()); break;
+        default: grid_->verticalBar.info.nPos += grid_->cellHeight + grid_->verticalGap; break;
+        }
+        const uint64_t copied = grid_->keptCellPaints;
+        Render(canvas);
+        EXPECT_GT(grid_->keptCellPaints, copied) << "step " << step << ": unchanged cells are copies";
+        const std::vector<Gdiplus::ARGB> fromPictures = pixels();
+        const std::vector<uint32_t> missing = grid_->missingThumbnails;
+        const int32_t hovered = grid_->HoveredFrameIndex();
+        // Every picture dropped: each cell is drawn again.
+        grid_->ReleaseRenderResources();
+        const uint64_t drawn = grid_->keptCellPaints;
+        Render(canvas);
+        EXPECT_EQ(grid_->keptCellPaints, drawn);
+        EXPECT_EQ(grid_->missingThumbnails, missing) << "step " << step;
+        EXPECT_EQ(grid_->HoveredFrameIndex(), hovered) << "step " << step;
+        EXPECT_TRUE(pixels() == fromPictures) << "step " << step;
+        if (step == 1) EXPECT_EQ(hovered, 1);
+    }
+    EXPECT_GE(grid_->keptCellPaints, before + cells);
+}
+
 TEST_F(GridDirect2DTest, PaintRectangleLimitsTheDrawing)
 {
     Open(0, {{L"一", 2560, true, 0}, {L"二", 2560, true, 0}, {L"三", 2560, true, 0}}, 700, 500);

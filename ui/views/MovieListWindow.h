@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/album/ItemMovieData.h"
+#include "ui/views/CellPictureCache.h"
 #include "ui/views/D2DSupport.h"
 #include "ui/views/MovieListView.h"
 
@@ -228,6 +229,9 @@ public:
     int32_t fontOverlayLevel = 4;
     std::unique_ptr<Gdiplus::Font> regularFont;  // "MS UI Gothic" 12 pt: the stars of a cell
     std::unique_ptr<Gdiplus::Font> boldFont;     // "MS UI Gothic" 12 pt bold: the information label
+    // Cells painted by copying the picture kept from an earlier paint, since the window was
+    // made (a figure for the benchmark and the tests).
+    uint64_t keptCellPaints = 0;
 
     // The Direct2D painter's objects (MovieListWindowDirect2D.cpp); null while none exist.
     struct Direct2DResources;
@@ -269,7 +273,26 @@ private:
     // earlier paint. Keeps the record's flags as the paint finds the file.
     static bool ShowsMissingFile(ItemMovieData_CL* record);
 
+    // The number of the box under the mouse point in a selected cell, -1 when none.
+    int32_t HoveredBox(const std::vector<CellBox>& boxes) const;
+    // What the laid-out cell at list index shows (direct2d: as the Direct2D paint draws it);
+    // false when it cannot be kept as a picture (a strip the grid does not keep).
+    bool MakeCellPictureKey(const RECT& cell, ItemMovieData_CL* record, Gdiplus::Image* strip, bool direct2d,
+                            CellPictureKey* key);
+    // The GDI paint of the laid-out cell into the back buffer's DC: copied from its picture
+    // when it shows what it showed then, else drawn and kept.
+    void PaintCellGdi(Gdiplus::Graphics* graphics, HDC dc, const RECT& cell, uint32_t index, ItemMovieData_CL* record);
+    // The Direct2D drawing of the laid-out cell through a picture of it: the kept one when
+    // the cell shows what it showed then, else one drawn now and kept. False when the cell
+    // has to be drawn directly (a picture cannot be made or cannot land on whole pixels).
+    bool DrawCellPictureD2D(ID2D1RenderTarget* target, const RECT& cell, uint32_t index, ItemMovieData_CL* record);
+    // The family name of the label font, for the keys of the pass under way.
+    void NoteLabelFontFamily();
+
     ViewHost_IF* host_;
+    CellPictureCache_CL cellPictures_;
+    uint64_t paintPasses_ = 0;
+    std::wstring labelFontFamily_;
     int32_t hoverFallback_[3] = {-1, -1, -1};
     // The keys of the last priority request delivered; the same request is not sent again.
     std::vector<uint32_t> lastPriorityKeys_;

@@ -260,6 +260,8 @@ void MovieListWindow_CL::PaintAll()
     HoverSlot(1) = -1;
     HoverSlot(2) = -1;
     if (!backBuffer) return;
+    ++paintPasses_;
+    NoteLabelFontFamily();
 
     {
         // Drawn through the back buffer's DC where there is one: GDI+ then writes text with
@@ -294,10 +296,16 @@ void MovieListWindow_CL::PaintAll()
 
             cellLayout.gdiTarget = dc;
             LayoutCell(&graphics, cell, index, *record, scrolling, cellFrames);
-            cellLayout.DrawBase(&graphics, &HoverSlot(1), &HoverSlot(2));
-            DrawCell(&graphics, &cell, index);
+            if (dc) {
+                PaintCellGdi(&graphics, dc, cell, index, record);
+            } else {
+                cellLayout.DrawBase(&graphics, &HoverSlot(1), &HoverSlot(2));
+                DrawCell(&graphics, &cell, index);
+            }
             if (HoverSlot(1) != -1) hotIndex = HoverSlot(1);
         }
+        // Pictures of cells that left the screen go, the least recently shown first.
+        cellPictures_.Trim(2 * visibleCells.size() + 8);
 
         cellLayout.gdiTarget = nullptr;
         if (count != 0) {
@@ -309,6 +317,106 @@ void MovieListWindow_CL::PaintAll()
         }
     }
     SendPriorityRequest();
+}
+
+int32_t MovieListWindow_CL::HoveredBox(const std::vector<CellBox>& boxes) const
+{
+    if ((cellLayout.state & 1) == 0) return -1;
+    int32_t hovered = -1;
+    for (const CellBox& box : boxes) {
+        if (box.Contains(cellLayout.mousePoint.X, cellLayout.mousePoint.Y)) hovered = box.id;
+    }
+    return hovered;
+}
+
+bool MovieListWindow_CL::MakeCellPictureKey(const RECT& cell, ItemMovieData_CL* record, Gdiplus::Image* strip,
+                                            bool direct2d, CellPictureKey* key)
+{
+    key->strip = strip ? KeptStripSerial(strip) : 0;
+    if (strip && key->strip == 0) return false;
+    const float left = static_cast<float>(cell.left);
+    const float top = static_cast<float>(cell.top);
+    if (!direct2d) {
+        // A chip's text is written larger than the chip was measured and is not clipped: a
+        // long tag may reach past the cell, where no picture of the cell would hold it.
+        // Bounded by the larger font's width plus a pixel a character for hinting.
+        for (const CellBox& chip : cellLayout.tagBoxes) {
+            const float half = ((chip.width - 4) * 11.0f / 9.0f + static_cast<float>(chip.text.size())) / 2 + 2;
+            const float centre = chip.x + 1 + chip.width / 2;
+            if (centre - half < left || centre + half > static_cast<float>(cell.right)) return false;
+        }
+    }
+    key->cellWidth = cellWidth;
+    key->cellHeight = cellHeight;
+    key->pictureWidth = pictureWidth;
+    key->pictureHeight = pictureHeight;
+    key->background = backgroundColour;
+    key->labelFont = labelFontFamily_;
+    key->labelFontSize = labelFont ? labelFont->GetSize() : 0;
+    const size_t frames = std::min(cellLayout.frameBoxes.size(), static_cast<size_t>(std::max(frameCount, 0)));
+    key->boxes.clear();
+    key->framesShown.clear();
+    key->chipTexts.clear();
+    for (const std::vector<CellBox>* boxes : {&cellLayout.frameBoxes, &cellLayout.tagBoxes}) {
+        for (const CellBox& box : *boxes) {
+            key->boxes.insert(key->boxes.end(), {box.x - left, box.y - top, box.width, box.height});
+        }
+    }
+    for (size_t k = 0; k < frames; ++k) {
+        key->framesShown.push_back(useFramesShown == 1 && k < framesShown.size() ? framesShown[k] : 0);
+    }
+    for (const CellBox& chip : cellLayout.tagBoxes) key->chipTexts.push_back(chip.text);
+    const Gdiplus::RectF& title = cellLayout.titleRect;
+    key->titleRect[0] = title.X - left;
+    key->titleRect[1] = title.Y - top;
+    key->titleRect[2] = title.Width;
+    key->titleRect[3] = title.Height;
+    key->title = cellLayout.title;
+    key->state = cellLayout.state & 3;
+    key->hoveredFrame = HoveredBox(cellLayout.frameBoxes);
+    key->hoveredTag = HoveredBox(cellLayout.tagBoxes);
+    const int sortTab = albumData ? albumData->disp_setting.selected_sort_tab : 0;
+    const int dateOnly = albumData && albumData->disp_setting.thumbnail_size_index == 0 ? 1 : 0;
+    key->labelColour = 0xFFFFFFFF;
+    key->label = BuildInfoLabel(*record, sortTab, dateOnly, &key->labelColour);
+    if (sortTab == kSortName || sortTab == kSortStars) key->label.clear();
+    key->stars = std::min<uint32_t>(record->star_count, 5);
+    key->missingFile = ShowsMissingFile(record);
+    return true;
+}
+
+void MovieListWindow_CL::NoteLabelFontFamily()
+{
+    labelFontFamily_.clear();
+    Gdiplus::FontFamily family;
+    wchar_t name[LF_FACESIZE] = {};
+    if (labelFont && labelFont->GetFamily(&family) == Gdiplus::Ok && family.GetFamilyName(name) == Gdiplus::Ok) {
+        labelFontFamily_ = name;
+    }
+}
+
+void MovieListWindow_CL::PaintCellGdi(Gdiplus::Graphics* graphics, HDC dc, const RECT& cell, uint32_t index,
+                                      ItemMovieData_CL* record)
+{
+    Gdiplus::Image* strip = StripFor(index);
+    CellPictureKey key;
+    const bool keepable = MakeCellPictureKey(cell, record, strip, false, &key);
+    const int bits = backBufferSurface.BitsPerPixel();
+    // GDI+ work still queued must land before GDI copies over it, and before it is copied.
+    graphics->Flush(Gdiplus::FlushIntentionSync);
+    if (keepable && cellPictures_.Paint(index, key, cell, clientRect, dc, bits, paintPasses_)) {
+        if (key.hoveredFrame != -1) HoverSlot(1) = key.hoveredFrame;
+        if (key.hoveredTag != -1) HoverSlot(2) = key.hoveredTag;
+        if (!strip) missingThumbnails.push_back(index << 8);
+        ++keptCellPaints;
+        return;
+    }
+    cellLayout.DrawBase(graphics, &HoverSlot(1), &HoverSlot(2));
+    DrawCell(graphics, &cell, index);
+    if (!keepable) return;
+    graphics->Flush(Gdiplus::FlushIntentionSync);
+    GdiFlush();
+    cellPictures_.Keep(index, key, cell, clientRect, dc, bits, paintPasses_);
 }
 
 Gdiplus::Image* MovieListWindow_CL::StripFor(uint32_t index)

@@ -53,6 +53,15 @@ ID2D1SolidColorBrush* Tinted(MovieListWindow_CL::Direct2DResources& resources, G
     return resources.colourBrush.Get();
 }
 
+// Keeps the `count` entries drawn most recently.
+template <typename Entry>
+void KeepMostRecent(std::vector<Entry>& entries, size_t count)
+{
+    if (entries.size() <= count) return;
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.lastPass > b.lastPass; });
+    entries.resize(count);
+}
+
 }  // namespace
 
 void MovieListWindow_CL::Direct2DResources::ReleaseDeviceBound()
@@ -65,6 +74,7 @@ void MovieListWindow_CL::Direct2DResources::ReleaseDeviceBound()
     yellowBrush.Reset();
     whiteBrush.Reset();
     stripCopies.clear();
+    cellBitmaps.clear();
     frameEntry.Release();
     scratch.Release();
     deviceTarget = nullptr;
@@ -300,6 +310,7 @@ void MovieListWindow_CL::RenderAll(ID2D1RenderTarget* target, Gdiplus::Graphics*
     if (ID2D1SolidColorBrush* background = Tinted(resources, backgroundColour)) target->FillRectangle(clip, background);
 
     const CellFrames frames = CurrentCellFrames();
+    NoteLabelFontFamily();
     // The cells' GDI drawing path belongs to the GDI+ paint.
     cellLayout.gdiTarget = nullptr;
     const uint32_t count = GetItemCount();
@@ -316,10 +327,12 @@ void MovieListWindow_CL::RenderAll(ID2D1RenderTarget* target, Gdiplus::Graphics*
         RECT meet = {};
         if (IntersectRect(&meet, &cell, area)) {
             LayoutCell(graphics, cell, index, *record, scrolling, frames);
-            DrawCellBaseD2D(target, resources.dwriteFactory.Get(), resources.boldFormat.Get(),
-                            resources.labelEmojiFormat.Get());
-            DrawFramesD2D(target, index);
-            DrawCellTextD2D(target, &cell, index);
+            if (!DrawCellPictureD2D(target, cell, index, record)) {
+                DrawCellBaseD2D(target, resources.dwriteFactory.Get(), resources.boldFormat.Get(),
+                                resources.labelEmojiFormat.Get());
+                DrawFramesD2D(target, index);
+                DrawCellTextD2D(target, &cell, index);
+            }
         }
         if (!scrolling && static_cast<int32_t>(index) == cursorIndex) {
             if (ID2D1SolidColorBrush* focus = Tinted(resources, focusFrameColour)) {
@@ -333,15 +346,11 @@ void MovieListWindow_CL::RenderAll(ID2D1RenderTarget* target, Gdiplus::Graphics*
         if (HoverSlot(1) != -1) hotIndex = HoverSlot(1);
     }
 
-    // Copies of strips no longer on the screen go, the least recently drawn first.
+    // Copies of strips and pictures of cells no longer on the screen go, the least recently
+    // drawn first.
     const size_t keep = 2 * visibleCells.size() + 8;
-    if (resources.stripCopies.size() > keep) {
-        std::sort(resources.stripCopies.begin(), resources.stripCopies.end(),
-                  [](const Direct2DResources::StripCopy& a, const Direct2DResources::StripCopy& b) {
-                      return a.lastPass > b.lastPass;
-                  });
-        resources.stripCopies.resize(keep);
-    }
+    KeepMostRecent(resources.stripCopies, keep);
+    KeepMostRecent(resources.cellBitmaps, keep);
 
     // The overlays are drawn by GDI+ into a transparent picture laid over the cells. An empty
     // grid shows the font-size box but has no movie to detail.
@@ -388,12 +397,12 @@ void MovieListWindow_CL::DrawCellBaseD2D(ID2D1RenderTarget* target, IDWriteFacto
         }
     }
     if (resources.cellShape) {
-        target->SetTransform(D2D1::Matrix3x2F::Translation(innerRect.X, innerRect.Y));
+        target->SetTransform(D2D1::Matrix3x2F::Translation(innerRect.X, innerRect.Y) * resources.cellOrigin);
         if (ID2D1SolidColorBrush* fill = Tinted(resources, kD2DBackgroundColours[state])) {
             target->FillGeometry(resources.cellShape.Get(), fill);
         }
         if (resources.whiteBrush) target->DrawGeometry(resources.cellShape.Get(), resources.whiteBrush.Get(), 1.0f);
-        target->SetTransform(D2D1::Matrix3x2F::Identity());
+        target->SetTransform(resources.cellOrigin);
     }
 
     // One frame box or one chip is drawn as GDI+ draws it: from one upwards.
@@ -422,6 +431,68 @@ void MovieListWindow_CL::DrawCellBaseD2D(ID2D1RenderTarget* target, IDWriteFacto
                        ToRectF(cellLayout.titleRect), MovieCellLayout::kTitleColours[state], 1,
                        Tinted(resources, MovieCellLayout::kTitleColours[state]));
     }
+}
+
+bool MovieListWindow_CL::DrawCellPictureD2D(ID2D1RenderTarget* target, const RECT& cell, uint32_t index,
+                                            ItemMovieData_CL* record)
+{
+    Direct2DResources& resources = D2D();
+    float dpiX = 96.0f;
+    float dpiY = 96.0f;
+    target->GetDpi(&dpiX, &dpiY);
+    // At another DPI a cell's corner falls between pixels, where a copy would blur it.
+    if (dpiX != 96.0f || dpiY != 96.0f || cellWidth <= 0 || cellHeight <= 0) return false;
+    Gdiplus::Image* strip = StripFor(index);
+    CellPictureKey key;
+    if (!MakeCellPictureKey(cell, record, strip, true, &key)) return false;
+    const float left = static_cast<float>(cell.left);
+    const float top = static_cast<float>(cell.top);
+    const D2D1_RECT_F place = D2D1::RectF(left, top, left + static_cast<float>(cellWidth), top + static_cast<float>(cellHeight));
+    for (Direct2DResources::CellBitmap& kept : resources.cellBitmaps) {
+        if (kept.index != index || kept.key != key) continue;
+        target->DrawBitmap(kept.bitmap.Get(), place, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, nullptr);
+        kept.lastPass = resources.passes;
+        if (key.hoveredFrame != -1) HoverSlot(1) = key.hoveredFrame;
+        if (key.hoveredTag != -1) HoverSlot(2) = key.hoveredTag;
+        if (!strip) missingThumbnails.push_back(index << 8);
+        ++keptCellPaints;
+        return true;
+    }
+
+    // Drawn as on the target itself: the same pixel format and modes, over the background.
+    const D2D1_SIZE_U pixels = D2D1::SizeU(static_cast<UINT32>(cellWidth), static_cast<UINT32>(cellHeight));
+    Microsoft::WRL::ComPtr<ID2D1BitmapRenderTarget> surface;
+    if (FAILED(target->CreateCompatibleRenderTarget(D2D1::SizeF(static_cast<float>(cellWidth), static_cast<float>(cellHeight)),
+                                                    pixels, target->GetPixelFormat(),
+                                                    D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE, surface.GetAddressOf()))) {
+        return false;
+    }
+    surface->SetAntialiasMode(target->GetAntialiasMode());
+    surface->SetTextAntialiasMode(target->GetTextAntialiasMode());
+    const size_t missing = missingThumbnails.size();
+    surface->BeginDraw();
+    surface->Clear(ColourFromArgb(backgroundColour));
+    resources.cellOrigin = D2D1::Matrix3x2F::Translation(-left, -top);
+    resources.cellSurface = surface.Get();
+    surface->SetTransform(resources.cellOrigin);
+    DrawCellBaseD2D(surface.Get(), resources.dwriteFactory.Get(), resources.boldFormat.Get(),
+                    resources.labelEmojiFormat.Get());
+    DrawFramesD2D(surface.Get(), index);
+    DrawCellTextD2D(surface.Get(), &cell, index);
+    resources.cellSurface = nullptr;
+    resources.cellOrigin = D2D1::Matrix3x2F::Identity();
+    Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap;
+    if (FAILED(surface->EndDraw()) || FAILED(surface->GetBitmap(bitmap.GetAddressOf()))) {
+        // Drawn directly by the caller instead: what this drawing noted goes.
+        missingThumbnails.resize(missing);
+        return false;
+    }
+    target->DrawBitmap(bitmap.Get(), place, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, nullptr);
+    auto old = std::find_if(resources.cellBitmaps.begin(), resources.cellBitmaps.end(),
+                            [index](const Direct2DResources::CellBitmap& c) { return c.index == index; });
+    if (old == resources.cellBitmaps.end()) old = resources.cellBitmaps.insert(old, Direct2DResources::CellBitmap{});
+    *old = {index, std::move(key), bitmap, resources.passes};
+    return true;
 }
 
 void MovieListWindow_CL::DrawFramesD2D(ID2D1RenderTarget* target, uint32_t index)
@@ -572,7 +643,9 @@ void MovieListWindow_CL::DrawTextInRect(IDWriteTextFormat* format, const wchar_t
                                         ID2D1SolidColorBrush* brush)
 {
     Direct2DResources& resources = D2D();
-    ID2D1RenderTarget* target = resources.drawing ? resources.drawing : resources.renderTarget.Get();
+    ID2D1RenderTarget* target = resources.cellSurface ? resources.cellSurface
+                                : resources.drawing ? resources.drawing
+                                                    : resources.renderTarget.Get();
     if (!target || !resources.dwriteFactory || !format || !text || length == 0) return;
     const float width = std::max(rect.right - rect.left, 1.0f);
     const float height = std::max(rect.bottom - rect.top, 1.0f);

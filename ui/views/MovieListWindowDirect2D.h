@@ -53,6 +53,20 @@ struct MovieListWindow_CL::Direct2DResources {
     Microsoft::WRL::ComPtr<ID2D1RoundedRectangleGeometry> cellShape;
     float cellShapeWidth = 0;
     float cellShapeHeight = 0;
+    // Pictures of the cells drawn, each with what it shows: an unchanged cell is one bitmap
+    // draw instead of some fifteen draw calls and text layouts, which cost much where
+    // Direct2D runs in software. Kept like the strip copies.
+    struct CellBitmap {
+        uint32_t index;
+        CellPictureKey key;
+        Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap;
+        uint64_t lastPass;
+    };
+    std::vector<CellBitmap> cellBitmaps;
+    // While a cell is drawn into its own bitmap: that bitmap's target (the texts go there),
+    // and the move from the window's coordinates to the bitmap's.
+    ID2D1RenderTarget* cellSurface = nullptr;
+    D2D1_MATRIX_3X2_F cellOrigin = D2D1::Matrix3x2F::Identity();
     // One brush whose colour is set for each use, for the colours that have no brush of their own.
     Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> colourBrush;
     // GDI+ pictures copied into Direct2D bitmaps for the frames, since the window was made
