@@ -37,6 +37,16 @@ std::string Narrow(const std::wstring& text)
     return std::string(text.begin(), text.end());
 }
 
+// Polls for up to 15 s; whether done() came true.
+bool WaitFor(const std::function<bool()>& done)
+{
+    for (int i = 0; i < 300; ++i) {
+        if (done()) return true;
+        Sleep(50);
+    }
+    return done();
+}
+
 // A worker thread's body.
 struct WorkerCall {
     std::function<void()> body;
@@ -475,4 +485,49 @@ TEST_F(ItemCommandTest, TagsAddedFromAWorkerWhileTheGridRepaints)
     PumpMessages();
 }
 
+// Wine's Explorer windows (class "ExplorerWClass") with their titles, the folder shown.
+struct ExplorerWindow {
+    HWND window;
+    std::wstring title;
+};
+BOOL CALLBACK CollectExplorerWindow(HWND window, LPARAM out)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (!IsWindowVisible(window) || wcscmp(name, L"ExplorerWClass") != 0) return TRUE;
+    wchar_t title[MAX_PATH] = {};
+    GetWindowTextW(window, title, MAX_PATH);
+    reinterpret_cast<std::vector<ExplorerWindow>*>(out)->push_back({window, title});
+    return TRUE;
+}
+std::vector<ExplorerWindow> ExplorerWindows()
+{
+    std::vector<ExplorerWindow> found;
+    EnumWindows(CollectExplorerWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+TEST_F(ItemCommandTest, OpenFolderShowsTheFirstSelectedMovieInOneExplorerWindow)
+{
+    // Folder names Explorer's argument splitting would break; the movie lies in the first.
+    const std::wstring folders[] = {L"夏,休み 2", L"b", L"c"};
+    MakeAlbum(3, false);
+    for (size_t i = 0; i < 3; ++i) {
+        CreateDirectoryW((folder_ / folders[i]).c_str(), nullptr);
+        At(i).link_name = folder_ / (folders[i] + L"\\movie,1.mp4");
+        WriteUtf16Text(At(i).link_name, L"movie");
+    }
+    for (const ExplorerWindow& old : ExplorerWindows()) PostMessageW(old.window, WM_CLOSE, 0, 0);
+    WaitFor([&] { return ExplorerWindows().empty(); });
+
+    EXPECT_EQ(Walk(kItemOpenFolder, {0, 1, 2}), 1);
+    EXPECT_TRUE(WaitFor([&] { return !ExplorerWindows().empty(); }));
+    Sleep(1500);  // room for a second window that must not come
+    const std::vector<ExplorerWindow> shown = ExplorerWindows();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, folders[0]);
+    for (const ExplorerWindow& window : shown) PostMessageW(window.window, WM_CLOSE, 0, 0);
+}
+
 }  // namespace
+
