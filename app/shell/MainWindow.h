@@ -8,7 +8,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
+#include "app/shell/ItemActionContext.h"
 #include "app/shell/MainWindowMessages.h"
 #include "browser/BrowserBaseReelvault.h"
 #include "core/album/AlbumUiBinding.h"
@@ -23,7 +25,9 @@
 
 class CategoryListWindow_CL;
 class DialogDataLoad_CL;
+class EasyProgress_CL;
 class Inifile_CL;
+class ItemMovieData_CL;
 class Kiln_ResponseDecode_CL;
 class MainMenu_CL;
 class MovieIncSearch_CL;
@@ -79,6 +83,19 @@ public:
     void OnDecodeComplete(const Kiln_ResponseDecode_CL& response);
     // Registers what the watched folders hold; the data-load thread's step.
     void ScanFindFolders();
+
+    // Movie-item commands: one walk over the current movie list under the "処理中" dialog,
+    // applying the command to every movie (all) or to the selected ones; returns once the
+    // dialog has closed and its worker has ended.
+    void RunItemAction(uint32_t command, int backwards, int all);
+    // The walk itself, on the dialog's worker thread.
+    void ForEachListItem(EasyProgress_CL* progress, uint32_t command, int backwards, int all);
+    // One movie of a walk, on the walk's worker thread: 1 goes on, 0 stops the walk.
+    int ApplyItemCommand(ItemActionContext& context, ItemMovieData_CL& movie);
+    using ItemCommandApplier = std::function<int(ItemActionContext&, ItemMovieData_CL&)>;
+    // Replaces the walk's per-movie step; an empty one restores ApplyItemCommand.
+    void SetItemCommandApplier(ItemCommandApplier applier) { itemCommandApplier_ = std::move(applier); }
+    ItemActionContext& GetItemActionContext() { return itemAction_; }
 
     // The rectangle the window opens in: the saved [WINDOW] rect when its top-left corner
     // lies in a monitor's work area, else `current`; `current` as well while Shift is held.
@@ -166,6 +183,8 @@ private:
     uint32_t suppressNavigation_ = 0;
     std::unique_ptr<MovieRegistration_CL> registration_;
     std::unique_ptr<UiThreadInvoker_CL> invoker_;
+    ItemActionContext itemAction_;
+    ItemCommandApplier itemCommandApplier_;
 };
 
 // The program's main window while it exists, else null.

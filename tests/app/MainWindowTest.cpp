@@ -22,6 +22,7 @@
 #include "ui/views/MovieIncSearch.h"
 #include "ui/views/MovieListWindow.h"
 #include "tests/album/AlbumTestSupport.h"
+#include "tests/app/MainWindowFixture.h"
 #include "tests/common/Screenshot.h"
 #include "tests/common/TempFolder.h"
 #include "tests/common/TestWindow.h"
@@ -66,22 +67,7 @@ const ChildWindow* FindChild(const std::vector<ChildWindow>& children, const std
     return nullptr;
 }
 
-// Pumps this thread's messages until the condition holds or the time is up.
-bool PumpUntil(const std::function<bool()>& condition, DWORD limitMs)
-{
-    const ULONGLONG end = GetTickCount64() + limitMs;
-    while (!condition()) {
-        if (GetTickCount64() > end) return false;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(10);
-    }
-    return true;
-}
+using apptest::PumpUntil;
 
 std::wstring StatusText(HWND statusBar, int part)
 {
@@ -112,42 +98,7 @@ void AddMovie(const TempFolder& folder, const std::wstring& name, uint32_t decod
     g_saveData.movie_list.records.push_back(movie);
 }
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        InitTestCommonControls();
-        BYTE noKeys[256] = {};
-        SetKeyboardState(noKeys);
-        CreateDirectoryW(sandbox_.dataFolder().c_str(), nullptr);
-        savedLog_ = AppLog.path;
-        AppLog.path = LogPath();
-        g_saveData.program_ini.SetPath(sandbox_.dataFolder() + L"\\Reelvault.ini");
-        g_saveData.album_data.open_first_album = 0;
-    }
-    void TearDown() override
-    {
-        window_.reset();
-        AppLog.path = savedLog_;
-    }
-
-    std::wstring LogPath() const { return sandbox_.dataFolder() + L"\\Reelvault.txt"; }
-    std::wstring Log() const { return ReadUtf16File(LogPath()); }
-
-    // Opens the window and waits until the album has loaded behind the splash.
-    void OpenAndLoad()
-    {
-        window_ = std::make_unique<MainWindow_CL>(&mutex_);
-        ASSERT_TRUE(window_->Create());
-        ASSERT_TRUE(PumpUntil([&] { return window_->IsReady() != 0; }, 30000)) << "the album never loaded";
-    }
-
-    GdiplusSession gdiplus_;
-    albumtest::DocumentsSandbox sandbox_;
-    std::wstring savedLog_;
-    HANDLE mutex_ = nullptr;
-    std::unique_ptr<MainWindow_CL> window_;
-};
+class MainWindowTest : public apptest::LoadedMainWindow {};
 
 TEST_F(MainWindowTest, StartsBehindTheSplashLoadsAndClosesOnce)
 {
