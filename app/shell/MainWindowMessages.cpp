@@ -36,7 +36,10 @@ void MainWindow_CL::SaveWindowRect()
 
 // The command groups of the tool bars and menus come with their own issues; until then no
 // command is acted on.
-void MainWindow_CL::DispatchCommand(WPARAM) {}
+void MainWindow_CL::DispatchCommand(WPARAM wParam)
+{
+    OnItemCommand(wParam);
+}
 
 LRESULT MainWindow_CL::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
