@@ -81,7 +81,7 @@ void MainWindow_CL::RunItemCommandWith(uint32_t command, int backwards, void* pa
 {
     if (!itemSteps_ && invoker_) {
         itemSteps_ = std::make_unique<ItemCommandSteps_CL>(g_saveData, *invoker_, movieGrid_,
-                                                           nullptr);
+                                                           [this](ItemMovieData_CL& movie) { RecordPlay(movie); });
     }
     if (!itemSteps_) return;
     itemAction_.parameter1 = parameter1;

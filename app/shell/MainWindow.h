@@ -37,6 +37,8 @@ class MovieListWindow_CL;
 class MovieRegistration_CL;
 class MyPipeServer_CL;
 class UiThreadInvoker_CL;
+class ItemMovieData_CL;
+class ItemMovieView_CL;
 struct DispSettingData_CL;
 
 constexpr wchar_t kMainWindowClass[] = L"Reelvault";
@@ -110,6 +112,30 @@ public:
     void SetItemCommandApplier(ItemCommandApplier applier) { itemCommandApplier_ = std::move(applier); }
     ItemActionContext& GetItemActionContext() { return itemAction_; }
 
+    // The tabs, the lists they choose, the category tool bar and the status texts.
+    void SelectSubCategory(int index);
+    void UpdateCategoryToolBar();
+    void ApplyThumbnailLayout();
+    void ApplyUiFontSize() override;
+    // A sort tab's caption with its direction mark (none on the browser tab).
+    std::wstring SortTabCaption(int tab) const;
+    // out: the movies of the selected category, sub-category or playlist, unfiltered,
+    // unsorted; counted: the movies the tiles count (every movie, or the whole category's).
+    void BuildMovieList(ItemMovieView_CL& out, ItemMovieView_CL& counted);
+    // The item count a category tab shows for top-category entry `entry`.
+    int CountTopCategoryItems(size_t entry);
+    // WM_NOTIFY of the two tabs and the two views.
+    LRESULT OnNotify(const NMHDR* header);
+    // F5 / F6 on the movie grid: thumbnail size, frames per cell.
+    void OnDisplayKey(WPARAM key);
+    // The bookkeeping of one play of the movie.
+    void RecordPlay(ItemMovieData_CL& movie);
+    // Closes this copy and starts a new one once this one has let go of its pipe and maker.
+    void Restart();
+    // The program-wide commands of the application tool bar.
+    void OnAppCommand(WPARAM wParam);
+    uint32_t IsRestartPending() const { return restartPending_; }
+
     // The rectangle the window opens in: the saved [WINDOW] rect when its top-left corner
     // lies in a monitor's work area, else `current`; `current` as well while Shift is held.
     static RECT ChooseStartRect(const Inifile_CL& programIni, const RECT& current);
@@ -146,6 +172,7 @@ public:
     HWND GetCategoryTabWindow() const;
     HWND GetSortTabWindow() const;
     HWND GetPaneToolBarWindow() const { return paneToolBar_.window; }
+    const ToolBar_CL* GetCategoryToolBar() const { return &categoryToolBar_; }
     DialogDataLoad_CL* GetSplash() const { return splash_.get(); }
     uint32_t IsReady() const { return ready_; }
     uint32_t GetCloseState() const { return closeState_; }
@@ -169,6 +196,15 @@ private:
     void ShowBrowser(bool browser);
     // Runs the work on this window's thread (the data-load thread calls in).
     void RunOnWindowThread(const std::function<void()>& work);
+    void OnCategoryTabNotify(UINT code);
+    void OnSortTabNotify(UINT code);
+    void OnMovieGridNotify(UINT code, int item);
+    // Runs the sub-category's name as a web search with a randomly chosen engine.
+    void SearchSubCategoryOnTheWeb(const std::wstring& name);
+    // The sort tab changed its number of rows: lay the window out again.
+    void CheckSortTabRows();
+    // The end of the restart, once the pipe is closed and the maker stopped.
+    void StartNewCopy();
     // Movie item commands (app/commands/MainWindowItemCommands.cpp).
     void RunItemCommandWith(uint32_t command, int backwards, void* parameter1, void* parameter2, int all = 0);
     void PlayCurrentMovie(uint32_t command);
@@ -204,6 +240,9 @@ private:
     uint32_t suppressNavigation_ = 0;
     std::unique_ptr<MovieRegistration_CL> registration_;
     std::unique_ptr<UiThreadInvoker_CL> invoker_;
+    // Set by Restart: the new copy starts at the end of WM_DESTROY (or before the watchdog
+    // ends this process).
+    uint32_t restartPending_ = 0;
     std::unique_ptr<ItemCommandSteps_CL> itemSteps_;
     ItemActionContext itemAction_;
     ItemCommandApplier itemCommandApplier_;

@@ -34,10 +34,10 @@ void MainWindow_CL::SaveWindowRect()
     g_saveData.program_ini.WriteStruct(L"WINDOW", L"rect", &rect, sizeof(rect));
 }
 
-// The command groups of the tool bars and menus come with their own issues; until then no
-// command is acted on.
+// Each group acts only on its own command ids.
 void MainWindow_CL::DispatchCommand(WPARAM wParam)
 {
+    OnAppCommand(wParam);
     OnItemCommand(wParam);
 }
 
@@ -57,11 +57,14 @@ LRESULT MainWindow_CL::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
         PostMessageW(window, WM_START_DATA_LOAD, 0, 0);
         break;
     case WM_DESTROY:
+        // No answer can arrive for a window that is gone; a restart's new copy needs the pipe.
+        pipeServer_.reset();
         FreeQueuedResponses(window);
         StopThumbnailMaker();
         g_saveData.SaveAll();
         destroyed_ = 1;
         PostQuitMessage(0);
+        StartNewCopy();
         return 0;
     case WM_MOVE:
         SaveWindowRect();
@@ -88,6 +91,10 @@ LRESULT MainWindow_CL::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
         // Only the watchdog ends the process: a WM_TIMER posted by anyone else is ignored.
         if (wParam != kCloseWatchdogTimer) return 0;
         WriteLog(AppLog, L"★終了処理がタイムアウトしました。プロセスを終了します。");
+        if (restartPending_) {
+            pipeServer_.reset();
+            StartNewCopy();
+        }
         if (HANDLE self = OpenProcess(PROCESS_TERMINATE, FALSE, GetCurrentProcessId())) {
             TerminateProcess(self, 0);
             CloseHandle(self);
@@ -98,6 +105,7 @@ LRESULT MainWindow_CL::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
         return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_NOTIFY:
         if (mainMenu_) mainMenu_->rebar.HandleParentMessage(window, msg, wParam, lParam);
+        OnNotify(reinterpret_cast<const NMHDR*>(lParam));
         break;
     case WM_COMMAND:
         OnCommand(wParam, lParam);
@@ -134,7 +142,7 @@ LRESULT MainWindow_CL::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
         return 0;
     case WM_PIPE_RECEIVED:
         if (wParam != kPipeReceivedDecode) break;
-        pipeServer_->PostQueuedResponses();
+        if (pipeServer_) pipeServer_->PostQueuedResponses();
         return 0;
     default:
         break;

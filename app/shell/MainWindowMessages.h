@@ -2,6 +2,7 @@
 // The main window's and the start-up splash's own messages and timers.
 #include <windows.h>
 
+#include "core/album/PlaydeckSync.h"
 #include "core/base/ThreadMessages.h"
 
 // A view (or the frame list) reports that it stopped; lParam the value of its stop request.
@@ -26,6 +27,5 @@ constexpr UINT_PTR kSplashKeyTimer = 0x123;
 constexpr int kCategoryViewReloadValue = 1;
 constexpr int kMovieGridReloadValue = 2;
 
-// The record the sibling player sends with WM_COPYDATA.
-constexpr ULONG_PTR kPlaydeckItemUpdateTag = 0x52564C54;  // 'RVLT'
-constexpr DWORD kPlaydeckItemUpdateBytes = 528;
+// The record the sibling player sends with WM_COPYDATA (tag 'RVLT').
+constexpr DWORD kPlaydeckItemUpdateBytes = kPlaydeckItemUpdateSize;

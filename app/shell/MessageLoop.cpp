@@ -37,6 +37,7 @@ int RunMessageLoop(MainWindow_CL& mainWindow, HACCEL accelerators)
         if (got == -1) break;
         if (accelerators && TranslateAcceleratorW(msg.hwnd, accelerators, &msg)) continue;
         if (msg.message == WM_MOUSEWHEEL) RetargetWheel(msg, mainWindow);
+        if (msg.message == WM_KEYDOWN) mainWindow.OnDisplayKey(msg.wParam);
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

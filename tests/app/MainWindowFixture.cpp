@@ -7,32 +7,9 @@
 
 namespace apptest {
 
-bool PumpUntil(const std::function<bool()>& condition, DWORD limitMs)
-{
-    const ULONGLONG end = GetTickCount64() + limitMs;
-    while (!condition()) {
-        if (GetTickCount64() > end) return false;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(10);
-    }
-    return true;
-}
-
 void LoadedMainWindow::SetUp()
 {
-    InitTestCommonControls();
-    BYTE noKeys[256] = {};
-    SetKeyboardState(noKeys);
-    CreateDirectoryW(sandbox_.dataFolder().c_str(), nullptr);
-    savedLog_ = AppLog.path;
-    AppLog.path = LogPath();
-    g_saveData.program_ini.SetPath(sandbox_.dataFolder() + L"\\Reelvault.ini");
-    g_saveData.album_data.open_first_album = 0;
+    savedLog_ = PrepareWindowTest(sandbox_);
 }
 
 void LoadedMainWindow::TearDown()

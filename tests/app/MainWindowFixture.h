@@ -11,11 +11,10 @@
 #include "app/shell/MainWindow.h"
 #include "core/media/GdiplusSession.h"
 #include "tests/album/AlbumTestSupport.h"
+#include "tests/app/AppTestSupport.h"
 
 namespace apptest {
 
-// Pumps this thread's messages until the condition holds or the time is up.
-bool PumpUntil(const std::function<bool()>& condition, DWORD limitMs);
 
 class LoadedMainWindow : public ::testing::Test {
 protected:

@@ -22,12 +22,16 @@
 #include "ui/views/MovieIncSearch.h"
 #include "ui/views/MovieListWindow.h"
 #include "tests/album/AlbumTestSupport.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/common/Screenshot.h"
 #include "tests/common/TempFolder.h"
 #include "tests/common/TestWindow.h"
 
 namespace {
+
+using apptest::PumpUntil;
+using apptest::StatusText;
 
 int g_freedResponses = 0;
 
@@ -67,16 +71,6 @@ const ChildWindow* FindChild(const std::vector<ChildWindow>& children, const std
     return nullptr;
 }
 
-using apptest::PumpUntil;
-
-std::wstring StatusText(HWND statusBar, int part)
-{
-    wchar_t text[256] = {};
-    const LRESULT length = SendMessageW(statusBar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0);
-    if (LOWORD(length) >= 255) return L"(too long)";
-    SendMessageW(statusBar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
-    return text;
-}
 
 size_t CountOf(const std::wstring& text, const std::wstring& what)
 {
@@ -224,8 +218,8 @@ TEST_F(MainWindowTest, SortTabsShowTheGridWithTheAlbumsMovies)
     TempFolder movies;
     uint32_t key = 100;
     for (const wchar_t* name : {L"夕暮れの海", L"city-night", L"mountain"}) AddMovie(movies, name, key++);
-    window_->RefreshMovieList();
-    window_->SelectSortTab(1);
+    // "全て" in the last sort order: every movie of the album.
+    window_->SelectCategoryTab(0, FALSE);
     MoveWindow(window_->hwnd, 0, 0, 1100, 700, TRUE);
     PumpUntil([] { return false; }, 300);
     MovieListWindow_CL* grid = window_->GetMovieGrid();

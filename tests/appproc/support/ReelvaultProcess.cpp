@@ -190,6 +190,59 @@ std::wstring RemoteStatusText(HWND statusBar, int part)
     return text;
 }
 
+// TCITEMW with its text buffer right behind it, all in the tab control's process.
+std::wstring RemoteTabText(HWND tab, int index)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(tab, &pid);
+    UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+    if (!process) return std::wstring();
+    constexpr int kUnits = 256;
+    RemoteBuffer remote(process.get(), sizeof(TCITEMW) + kUnits * sizeof(wchar_t));
+    if (!remote.get()) return std::wstring();
+    auto* text = reinterpret_cast<wchar_t*>(static_cast<uint8_t*>(remote.get()) + sizeof(TCITEMW));
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = kUnits;
+    SIZE_T done = 0;
+    if (!WriteProcessMemory(process.get(), remote.get(), &item, sizeof(item), &done)) return std::wstring();
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(tab, TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote.get()),
+                             SMTO_ABORTIFHUNG, 5000, &result) ||
+        !result)
+        return std::wstring();
+    std::wstring read(kUnits, L'\0');
+    if (!ReadProcessMemory(process.get(), text, &read[0], kUnits * sizeof(wchar_t), &done)) return std::wstring();
+    read.resize(wcsnlen(read.c_str(), kUnits));
+    return read;
+}
+
+bool RemoteTabItemRect(HWND tab, int index, RECT* rect)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(tab, &pid);
+    UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+    if (!process) return false;
+    RemoteBuffer remote(process.get(), sizeof(RECT));
+    if (!remote.get()) return false;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(tab, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote.get()),
+                             SMTO_ABORTIFHUNG, 5000, &result) ||
+        !result)
+        return false;
+    SIZE_T read = 0;
+    return ReadProcessMemory(process.get(), remote.get(), rect, sizeof(RECT), &read) && read == sizeof(RECT);
+}
+
+bool ClickTab(HWND tab, int index)
+{
+    RECT item = {};
+    if (!RemoteTabItemRect(tab, index, &item)) return false;
+    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    return PostMessageW(tab, WM_LBUTTONDOWN, MK_LBUTTON, at) && PostMessageW(tab, WM_LBUTTONUP, 0, at);
+}
+
 std::wstring ClassNameOf(HWND window)
 {
     wchar_t name[128] = {};

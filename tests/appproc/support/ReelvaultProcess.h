@@ -65,5 +65,11 @@ HWND FindChild(HWND parent, const wchar_t* className);
 // the owner's address space); empty when it cannot be read.
 std::wstring RemoteStatusText(HWND statusBar, int part);
 std::wstring ClassNameOf(HWND window);
+// A tab's caption and rectangle in a tab control of another process (TCM_GETITEMW and
+// TCM_GETITEMRECT through a buffer in its address space).
+std::wstring RemoteTabText(HWND tab, int index);
+bool RemoteTabItemRect(HWND tab, int index, RECT* rect);
+// A left click posted at the middle of the tab: what the user's click sends the control.
+bool ClickTab(HWND tab, int index);
 
 }  // namespace appproc
