@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "core/album/ItemMovieDataList.h"
 #include "app/commands/ItemCommandSteps.h"
@@ -248,6 +250,59 @@ TEST_F(ItemCommandProcTest, StarsAndDeleteWorkOnTheClickedMovie)
     EXPECT_EQ(deletes[0], std::vector<uint32_t>{key});
     EXPECT_EQ(CloseAndWait(program), 0u);
     EXPECT_EQ(ContentsOf(sandbox_).size(), 7u);
+}
+
+TEST_F(ItemCommandProcTest, ListPlaysNeedTheSiblingPlayerAndCountEveryMovie)
+{
+    ASSERT_EQ(sandbox_.MakeMovies(3, L"--strips"), 0);
+    const std::wstring playlist = sandbox_.dataFolder() + L"\\PlayList.playlist";
+    {
+        // Without the sibling player the user is told so and nothing is written.
+        ReelvaultProcess program;
+        ASSERT_TRUE(program.Start(ProgramPath()));
+        ASSERT_TRUE(WaitForReady(program));
+        ASSERT_TRUE(ShowAllMovies(program.MainWindow(), 3));
+        Command(program.MainWindow(), kItemPlayListInOrder);
+        EXPECT_TRUE(AnswerBox(program, L"お知らせ", IDOK));
+        EXPECT_EQ(GetFileAttributesW(playlist.c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(CloseAndWait(program), 0u);
+    }
+    RegisterPlaydeck();
+    ReelvaultProcess program;
+    ASSERT_TRUE(program.Start(ProgramPath()));
+    ASSERT_TRUE(WaitForReady(program));
+    HWND main = program.MainWindow();
+    ASSERT_TRUE(ShowAllMovies(main, 3));
+    Command(main, kItemPlayListInOrder);
+    const std::wstring args = WaitForArgs(L"playdeck_stub");
+    EXPECT_TRUE(EndsWith(args, L" \"" + playlist + L"\" /EndClose /NoResume /Reelvault")) << testing::PrintToString(args);
+    const std::vector<uint8_t> inOrder = ReadFileBytes(playlist);
+    Command(main, kItemPlayListRandom);
+    EXPECT_FALSE(WaitForArgs(L"playdeck_stub").empty());
+    const std::vector<uint8_t> shuffled = ReadFileBytes(playlist);
+    EXPECT_EQ(CloseAndWait(program), 0u);
+
+    // Every movie of the list once per line, each counted twice now (the order of the walk is
+    // checked in-process).
+    const std::vector<ItemMovieData_CL> movies = ContentsOf(sandbox_);
+    std::vector<std::string> lines;
+    std::string text(inOrder.begin(), inOrder.end());
+    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(text.substr(at, end - at));
+    ASSERT_EQ(lines.size(), 3u) << text;
+    std::vector<std::string> paths;
+    for (const ItemMovieData_CL& movie : movies) {
+        paths.push_back(std::string(movie.link_name.begin(), movie.link_name.end()));
+        EXPECT_EQ(movie.play_count, 2u) << paths.back();
+    }
+    std::vector<std::string> sortedLines = lines;
+    std::sort(sortedLines.begin(), sortedLines.end());
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(sortedLines, paths);
+    // The random play holds the same lines in some order.
+    std::string again(shuffled.begin(), shuffled.end());
+    EXPECT_EQ(again.size(), text.size());
+    for (const std::string& line : lines) EXPECT_NE(again.find(line + "\r\n"), std::string::npos) << line;
 }
 
 }  // namespace
