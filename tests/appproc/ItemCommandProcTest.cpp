@@ -305,4 +305,63 @@ TEST_F(ItemCommandProcTest, ListPlaysNeedTheSiblingPlayerAndCountEveryMovie)
     for (const std::string& line : lines) EXPECT_NE(again.find(line + "\r\n"), std::string::npos) << line;
 }
 
+// The write time of the file, 0 when it is missing.
+uint64_t WriteTime(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+
+TEST_F(ItemCommandProcTest, RefetchHasTheMakerRemakeTheClickedMoviesStrip)
+{
+    ASSERT_EQ(sandbox_.MakeDemoAlbum(), 0);
+    ReelvaultProcess program;
+    ASSERT_TRUE(program.Start(ProgramPath()));
+    ASSERT_TRUE(WaitForReady(program));
+    HWND main = program.MainWindow();
+    HWND grid = GetDlgItem(main, kGridId);
+    ASSERT_NE(grid, nullptr);
+    // The thumbnail maker makes every strip of the start first.
+    auto stripTimes = [&] {
+        std::vector<std::pair<std::wstring, uint64_t>> times;
+        for (const ItemMovieData_CL& movie : ContentsOf(sandbox_))
+            times.emplace_back(movie.GetThumbnailPath(), WriteTime(movie.GetThumbnailPath()));
+        return times;
+    };
+    auto allMade = [&] {
+        if (!RemoteStatusText(StatusBarOf(main), 1).empty()) return false;
+        int made = 0;
+        for (const auto& strip : stripTimes()) made += strip.second != 0 ? 1 : 0;
+        return made >= 6;
+    };
+    ASSERT_TRUE(WaitUntil(allMade, 180000, 200));
+    ASSERT_TRUE(ShowAllMovies(main, 7));
+    const auto before = stripTimes();
+
+    ClickFirstCell(grid);
+    Command(main, kItemRefetchEven);
+    std::wstring remade;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const auto now = stripTimes();
+            int changed = 0;
+            for (size_t i = 0; i < now.size() && i < before.size(); ++i) {
+                if (now[i].second != before[i].second && now[i].second != 0) {
+                    ++changed;
+                    remade = now[i].first;
+                }
+            }
+            return changed == 1;
+        },
+        120000, 200));
+    EXPECT_FALSE(remade.empty());
+    EXPECT_EQ(CloseAndWait(program), 0u);
+    // The remade strip's positions are the maker's evenly spaced ones again.
+    for (const ItemMovieData_CL& movie : ContentsOf(sandbox_)) {
+        if (movie.GetThumbnailPath() != remade) continue;
+        for (const FavoritesFrameEntry& frame : movie.favorites_frames) EXPECT_GE(frame.fav, 0);
+    }
+}
+
 }  // namespace
