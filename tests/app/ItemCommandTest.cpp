@@ -531,3 +531,160 @@ TEST_F(ItemCommandTest, OpenFolderShowsTheFirstSelectedMovieInOneExplorerWindow)
 
 }  // namespace
 
+
+#include "tests/app/MainWindowFixture.h"
+
+namespace {
+
+// Answers the first message box of this process with that title, from a thread of its own,
+// while the command that shows it waits in the box's loop.
+class BoxAnswer {
+public:
+    BoxAnswer(const wchar_t* title, int button) : title_(title), button_(button)
+    {
+        call_.body = [this] {
+            for (int i = 0; i < 600 && !answered_; ++i) {
+                HWND box = FindWindowW(L"#32770", title_);
+                if (box) {
+                    PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(button_), 0);
+                    answered_ = true;
+                }
+                Sleep(50);
+            }
+        };
+        thread_.reset(CreateThread(nullptr, 0, RunWorkerCall, &call_, 0, nullptr));
+    }
+    ~BoxAnswer() { WaitForSingleObject(thread_.get(), 35000); }
+    bool Answered() const { return answered_; }
+
+private:
+    const wchar_t* title_;
+    int button_;
+    std::atomic<bool> answered_{false};
+    WorkerCall call_;
+    UniqueHandle thread_;
+};
+
+class ItemCommandWindowTest : public apptest::LoadedMainWindow {
+protected:
+    void TearDown() override
+    {
+        DispSettingData_CL& settings = g_saveData.disp_setting;
+        settings.sub_category_view.indices.clear();
+        settings.selected_sub_category = -1;
+        g_saveData.category_list.records.clear();
+        g_saveData.movie_list.records.clear();
+        settings.movie_view.indices.clear();
+        LoadedMainWindow::TearDown();
+    }
+
+    // n movies of the album with their contents ini and strip, shown in album order.
+    void ShowMovies(size_t n)
+    {
+        auto& records = g_saveData.movie_list.records;
+        records.clear();
+        for (size_t i = 0; i < n; ++i) {
+            ItemMovieData_CL movie;
+            movie.link_name = folder_ / (L"movie" + std::to_wstring(i) + L".mp4");
+            movie.ini_name = folder_ / (L"contents" + std::to_wstring(i) + L".ini");
+            movie.content_name = L"movie" + std::to_wstring(i);
+            movie.skip_frames.resize(ItemMovieData_CL::kSkipFrameCount);
+            movie.favorites_frames.resize(ItemMovieData_CL::kFavoritesFrameCount);
+            WriteUtf16Text(movie.link_name, L"movie");
+            WriteUtf16Text(movie.GetThumbnailPath(), L"strip");
+            movie.WriteContentsIni();
+            records.push_back(movie);
+        }
+        // Shown as the list of a category tab would show them.
+        DispSettingData_CL& settings = g_saveData.disp_setting;
+        g_saveData.movie_list.SelectAll(settings.movie_view);
+        MovieListWindow_CL* grid = window_->GetMovieGrid();
+        grid->gridListener.pendingRecords = settings.movie_view.records;
+        grid->gridListener.pendingIndices = settings.movie_view.indices;
+        grid->RequestRefresh();
+        ASSERT_TRUE(apptest::PumpUntil([&] { return grid->updatePending == 0; }, 5000));
+        ASSERT_EQ(grid->GetItemCount(), n);
+    }
+    void Select(std::initializer_list<uint32_t> positions)
+    {
+        MovieListWindow_CL* grid = window_->GetMovieGrid();
+        grid->SelectAll(0);
+        for (uint32_t p : positions) grid->SetSelect(p, 1);
+    }
+    ItemMovieData_CL& Movie(size_t position) { return g_saveData.disp_setting.movie_view.at(position); }
+
+    TempFolder folder_;
+};
+
+TEST_F(ItemCommandWindowTest, PlaylistItemsAddedRemovedAndWrittenWithTheConfirmation)
+{
+    OpenAndLoad();
+    ASSERT_NO_FATAL_FAILURE(ShowMovies(3));
+    ItemCategoryData_CL record;
+    record.ini_name = folder_ / L"category00001.ini";
+    record.category = L"プレイリスト";
+    record.sub_category = L"夜";
+    g_saveData.category_list.records.push_back(record);
+    DispSettingData_CL& settings = g_saveData.disp_setting;
+    settings.sub_category_view.records = &g_saveData.category_list.records;
+    settings.sub_category_view.indices = {0};
+    settings.selected_sub_category = 0;
+    ItemCategoryData_CL& playlist = g_saveData.category_list.records[0];
+    const std::wstring first = Movie(0).ini_name;
+    const std::wstring second = Movie(1).ini_name;
+
+    Select({0});
+    window_->AddSelectionToPlaylist(playlist);
+    Select({0, 1});
+    window_->AddSelectionToPlaylist(playlist);
+    EXPECT_EQ(playlist.playlist, (std::vector<std::wstring>{first, first, second}));
+    ItemCategoryData_CL reread;
+    reread.ReadIni(playlist.ini_name);
+    EXPECT_EQ(reread.playlist, playlist.playlist);
+
+    {
+        BoxAnswer no(L"アイテム削除確認", IDNO);
+        window_->OnItemCommand(kItemRemoveFromPlaylist);
+        EXPECT_TRUE(no.Answered());
+    }
+    EXPECT_EQ(playlist.playlist.size(), 3u);
+    {
+        BoxAnswer yes(L"アイテム削除確認", IDYES);
+        Select({0});
+        window_->OnItemCommand(kItemRemoveFromPlaylist);
+        EXPECT_TRUE(yes.Answered());
+    }
+    EXPECT_EQ(g_saveData.category_list.records[0].playlist, (std::vector<std::wstring>{first, second}));
+    reread.ReadIni(record.ini_name);
+    EXPECT_EQ(reread.playlist, (std::vector<std::wstring>{first, second}));
+}
+
+TEST_F(ItemCommandWindowTest, DeleteThroughTheWindowRemovesTheSelectedRecords)
+{
+    OpenAndLoad();
+    ASSERT_NO_FATAL_FAILURE(ShowMovies(8));
+    std::vector<std::wstring> names;
+    for (size_t p = 0; p < 8; ++p) names.push_back(Movie(p).link_name);
+    const std::wstring gone = Movie(2).ini_name;
+    {
+        BoxAnswer no(L"アイテム削除確認", IDNO);
+        Select({2, 5});
+        window_->OnItemCommand(kItemDelete);
+        EXPECT_TRUE(no.Answered());
+    }
+    EXPECT_EQ(g_saveData.movie_list.records.size(), 8u);
+    EXPECT_TRUE(Exists(gone));
+    {
+        BoxAnswer yes(L"アイテム削除確認", IDYES);
+        Select({2, 5});
+        window_->OnItemCommand(kItemDelete);
+        EXPECT_TRUE(yes.Answered());
+    }
+    std::vector<std::wstring> left;
+    for (const ItemMovieData_CL& movie : g_saveData.movie_list.records) left.push_back(movie.link_name);
+    EXPECT_EQ(left, (std::vector<std::wstring>{names[0], names[1], names[3], names[4], names[6], names[7]}));
+    EXPECT_FALSE(Exists(gone));
+    for (const std::wstring& movie : names) EXPECT_TRUE(Exists(movie));
+}
+
+}  // namespace
