@@ -9,7 +9,9 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "app/commands/ItemCommandSteps.h"
 #include "app/shell/ItemActionContext.h"
 #include "app/shell/MainWindowMessages.h"
 #include "browser/BrowserBaseReelvault.h"
@@ -85,6 +87,17 @@ public:
     void OnDecodeComplete(const Kiln_ResponseDecode_CL& response);
     // Registers what the watched folders hold; the data-load thread's step.
     void ScanFindFolders();
+    // The movie item commands (0x8000-0x80B0, 0x8500-0x851F); others are ignored.
+    void OnItemCommand(WPARAM wParam);
+    // Starts the movie with the chosen player (by name; null for none) and counts the play.
+    void PlayMovieWithPlayer(ItemMovieData_CL& movie, int64_t startPosition, uint32_t command, const wchar_t* player);
+    // Hands the paths, in that order, to the sibling player as one playlist.
+    void PlayPlaylistFile(const std::vector<std::wstring>& paths, const std::vector<uint32_t>& order);
+    // What the category, tag and playlist dialogs start once they return their choice: the
+    // walk over the selected movies and its finish.
+    void SetCategoryOfSelection(const ItemCategoryPair& pair);
+    void AddTagsToSelection(const std::wstring& text);
+    void AddSelectionToPlaylist(ItemCategoryData_CL& playlist);
 
     // Movie-item commands: one walk over the current movie list under the "処理中" dialog,
     // applying the command to every movie (all) or to the selected ones; returns once the
@@ -192,6 +205,14 @@ private:
     void CheckSortTabRows();
     // The end of the restart, once the pipe is closed and the maker stopped.
     void StartNewCopy();
+    // Movie item commands (app/commands/MainWindowItemCommands.cpp).
+    void RunItemCommandWith(uint32_t command, int backwards, void* parameter1, void* parameter2, int all = 0);
+    void PlayCurrentMovie(uint32_t command);
+    void PlayMovieList(uint32_t command, int all);
+    void MinimiseForPlay();
+    void RemoveHoveredTag();
+    void DeleteSelectedMovies();
+    void RemoveSelectionFromPlaylist();
 
     std::unique_ptr<MyPipeServer_CL> pipeServer_;
     uint32_t closeState_ = 0;
@@ -219,11 +240,12 @@ private:
     uint32_t suppressNavigation_ = 0;
     std::unique_ptr<MovieRegistration_CL> registration_;
     std::unique_ptr<UiThreadInvoker_CL> invoker_;
-    ItemActionContext itemAction_;
-    ItemCommandApplier itemCommandApplier_;
     // Set by Restart: the new copy starts at the end of WM_DESTROY (or before the watchdog
     // ends this process).
     uint32_t restartPending_ = 0;
+    std::unique_ptr<ItemCommandSteps_CL> itemSteps_;
+    ItemActionContext itemAction_;
+    ItemCommandApplier itemCommandApplier_;
 };
 
 // The program's main window while it exists, else null.

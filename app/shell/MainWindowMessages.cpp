@@ -38,6 +38,7 @@ void MainWindow_CL::SaveWindowRect()
 void MainWindow_CL::DispatchCommand(WPARAM wParam)
 {
     OnAppCommand(wParam);
+    OnItemCommand(wParam);
 }
 
 LRESULT MainWindow_CL::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)

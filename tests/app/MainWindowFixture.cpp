@@ -1,9 +1,16 @@
 #include "tests/app/MainWindowFixture.h"
 
+#include "core/album/SaveData.h"
 #include "core/base/Log.h"
 #include "tests/common/TempFolder.h"
+#include "tests/common/TestWindow.h"
 
 namespace apptest {
+
+void LoadedMainWindow::SetUp()
+{
+    savedLog_ = PrepareWindowTest(sandbox_);
+}
 
 void LoadedMainWindow::TearDown()
 {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -14,9 +15,10 @@
 
 namespace apptest {
 
+
 class LoadedMainWindow : public ::testing::Test {
 protected:
-    void SetUp() override { savedLog_ = PrepareWindowTest(sandbox_); }
+    void SetUp() override;
     void TearDown() override;
 
     std::wstring LogPath() const { return sandbox_.dataFolder() + L"\\Reelvault.txt"; }

@@ -23,6 +23,7 @@
 #include "ui/views/MovieListWindow.h"
 #include "tests/album/AlbumTestSupport.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/app/MainWindowFixture.h"
 #include "tests/common/Screenshot.h"
 #include "tests/common/TempFolder.h"
 #include "tests/common/TestWindow.h"
@@ -70,6 +71,7 @@ const ChildWindow* FindChild(const std::vector<ChildWindow>& children, const std
     return nullptr;
 }
 
+
 size_t CountOf(const std::wstring& text, const std::wstring& what)
 {
     size_t count = 0;
@@ -90,35 +92,7 @@ void AddMovie(const TempFolder& folder, const std::wstring& name, uint32_t decod
     g_saveData.movie_list.records.push_back(movie);
 }
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        savedLog_ = apptest::PrepareWindowTest(sandbox_);
-    }
-    void TearDown() override
-    {
-        window_.reset();
-        AppLog.path = savedLog_;
-    }
-
-    std::wstring LogPath() const { return sandbox_.dataFolder() + L"\\Reelvault.txt"; }
-    std::wstring Log() const { return ReadUtf16File(LogPath()); }
-
-    // Opens the window and waits until the album has loaded behind the splash.
-    void OpenAndLoad()
-    {
-        window_ = std::make_unique<MainWindow_CL>(&mutex_);
-        ASSERT_TRUE(window_->Create());
-        ASSERT_TRUE(PumpUntil([&] { return window_->IsReady() != 0; }, 30000)) << "the album never loaded";
-    }
-
-    GdiplusSession gdiplus_;
-    albumtest::DocumentsSandbox sandbox_;
-    std::wstring savedLog_;
-    HANDLE mutex_ = nullptr;
-    std::unique_ptr<MainWindow_CL> window_;
-};
+class MainWindowTest : public apptest::LoadedMainWindow {};
 
 TEST_F(MainWindowTest, StartsBehindTheSplashLoadsAndClosesOnce)
 {
