@@ -5,6 +5,7 @@
 namespace {
 
 const wchar_t* const kSection = L"BROWSER";
+constexpr size_t kMaxHistoryEntries = 50;
 
 }  // namespace
 
@@ -23,7 +24,8 @@ void AddressBarReelvault_CL::LoadList(const wchar_t* countKey, const wchar_t* it
     history.clear();
     // A damaged count must not turn into millions of reads.
     const int32_t count = BoundedListCount(static_cast<int32_t>(ini_->ReadInt(kSection, countKey, 0)));
-    for (int32_t i = 0; i < count; ++i) {
+    // However many the ini claims, the list keeps its newest 50, as every addition does.
+    for (int32_t i = 0; i < count && history.size() < kMaxHistoryEntries; ++i) {
         std::wstring entry = ini_->ReadString(kSection, NumberedKey(itemFormat, i).c_str(), L"");
         if (entry.empty()) continue;
         history.push_back(entry);

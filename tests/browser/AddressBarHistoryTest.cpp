@@ -88,6 +88,23 @@ TEST_F(AddressBarHistoryTest, EngineOutOfRangeSelectsTheFirst)
     EXPECT_EQ(SendMessageW(engines_, CB_GETCURSEL, 0, 0), 0);
 }
 
+TEST_F(AddressBarHistoryTest, LoadKeepsTheNewestFiftyWhateverTheStoredCount)
+{
+    ini_.WriteInt(60, L"BROWSER", L"search_item_count");
+    ini_.WriteString(L"BROWSER", L"search_item0000", L"");  // skipped, so entries 1..50 are kept
+    for (int i = 1; i < 60; ++i)
+        ini_.WriteString(L"BROWSER", (L"search_item" + std::wstring(i < 10 ? L"000" : L"00") + std::to_wstring(i)).c_str(),
+                         L"s" + std::to_wstring(i));
+    AddressBarReelvault_CL bar;
+    bar.SetBoxes(address_, search_, engines_, 10);
+    bar.Bind(&ini_);
+    bar.LoadHistories();
+    ASSERT_EQ(bar.GetSearchHistory().size(), 50u);
+    EXPECT_EQ(bar.GetSearchHistory().front(), L"s1");
+    EXPECT_EQ(bar.GetSearchHistory().back(), L"s50");
+    EXPECT_EQ(BoxItems(search_).size(), 50u);
+}
+
 TEST_F(AddressBarHistoryTest, UnboundBarTouchesNothing)
 {
     AddressBarReelvault_CL bar;
