@@ -1,11 +1,14 @@
 #include "browser/BrowserBaseReelvault.h"
 
 #include "core/base/Log.h"
+#include "ui/widgets/StatusBar.h"
 
 namespace {
 
 // The host's control id; the main window's own children count from 0x1100.
 constexpr int kBrowserHostId = 0x5100;
+// The navigate button's icon among the program's resources.
+constexpr int kNavigateIconId = 109;
 
 }  // namespace
 
@@ -17,6 +20,7 @@ BrowserBaseReelvault_CL::~BrowserBaseReelvault_CL()
 HWND BrowserBaseReelvault_CL::Create(HWND parent, const std::wstring& menuImagePath)
 {
     menuImagePath_ = menuImagePath;
+    parentWindow = parent;
     host_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kBrowserHostId)), GetModuleHandleW(nullptr),
                             nullptr);
@@ -26,17 +30,23 @@ HWND BrowserBaseReelvault_CL::Create(HWND parent, const std::wstring& menuImageP
 
 HWND BrowserBaseReelvault_CL::CreateToolBar(HWND) { return nullptr; }
 
-HWND BrowserBaseReelvault_CL::CreateAddressBar(HWND, const std::wstring& imagePath)
+HWND BrowserBaseReelvault_CL::CreateAddressBar(HWND parent, const std::wstring& imagePath)
 {
-    searchImagePath_ = imagePath;
-    if (programIni_ && !addressBar_.GetBoundIni()) addressBar_.Bind(programIni_);
-    return nullptr;
+    // Kept before its controls exist, so that the pane's events can already find it.
+    addressBar = std::make_unique<AddressBarReelvault_CL>(this, kNavigateIconId, programIni_);
+    return addressBar->CreateControls(parent, imagePath);
 }
 
 LRESULT BrowserBaseReelvault_CL::HandleParentMessage(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
-void BrowserBaseReelvault_CL::Navigate(const std::wstring& address)
+HRESULT BrowserBaseReelvault_CL::Navigate(const std::wstring& address)
 {
-    currentAddress_ = address;
-    WriteLog(AppLog, L"[Browser] Navigate : %s", address.c_str());
+    pendingUrl = address;
+    WriteLog(AppLog, L"%s", (L"[Browser] Navigate : " + address).c_str());
+    return S_OK;
+}
+
+void BrowserBaseReelvault_CL::SetStatusText(const std::wstring& text)
+{
+    if (statusBar_) statusBar_->SetText(text, 0);
 }

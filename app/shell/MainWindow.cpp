@@ -299,7 +299,6 @@ void MainWindow_CL::NavigateHome()
     std::wstring home = g_saveData.program_ini.ReadString(L"VERSION", L"site", kDefaultHomePage);
     if (GetFileAttributesW(L"c:\\MyHome.txt") != INVALID_FILE_ATTRIBUTES) home = kPortalHomePage;
     browser_.SetProgramIni(&g_saveData.program_ini);
-    if (!browser_.GetAddressBar().GetBoundIni()) browser_.GetAddressBar().Bind(&g_saveData.program_ini);
     browser_.SetHomeAddress(home);
     browser_.Navigate(home);
 }
@@ -389,8 +388,10 @@ void MainWindow_CL::RunOnWindowThread(const std::function<void()>& work)
 void MainWindow_CL::BindAndLoadBrowserHistories(const Inifile_CL* albumIni)
 {
     RunOnWindowThread([&] {
-        browser_.GetAddressBar().Bind(albumIni);
-        browser_.GetAddressBar().LoadHistories();
+        if (AddressBarReelvault_CL* addressBar = browser_.GetAddressBar()) {
+            addressBar->Bind(albumIni);
+            addressBar->LoadHistories();
+        }
         if (searchBar_) {
             searchBar_->SetIni(albumIni);
             searchBar_->LoadHistory();
@@ -400,7 +401,9 @@ void MainWindow_CL::BindAndLoadBrowserHistories(const Inifile_CL* albumIni)
 
 void MainWindow_CL::SaveBrowserHistories()
 {
-    RunOnWindowThread([&] { browser_.GetAddressBar().SaveHistories(); });
+    RunOnWindowThread([&] {
+        if (AddressBarReelvault_CL* addressBar = browser_.GetAddressBar()) addressBar->SaveHistories();
+    });
 }
 
 void MainWindow_CL::SaveIncSearchHistory()
