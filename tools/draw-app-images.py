@@ -5,8 +5,8 @@ order the menus use them) and the two dots of the category tabs.
 
     tools/draw-app-images.py OUTPUT_FOLDER
 
-writes OUTPUT_FOLDER/Reelvault.ico, images/load_image.png, menu_image.bmp and
-menu_image_dot.bmp. Magenta (FF00FF) is the transparent colour of the bitmaps."""
+writes OUTPUT_FOLDER/Reelvault.ico, images/load_image.png, menu_image.bmp,
+browser_menu_image.bmp and menu_image_dot.bmp. Magenta (FF00FF) is the transparent colour of the bitmaps."""
 import os
 import struct
 import sys
@@ -221,6 +221,40 @@ def menu_icon(index):
 MENU_ICON_COUNT = 24
 
 
+def browser_icon(index):
+    """Icon i of the browser pane's tool bar; image 0 is not used."""
+    c = Canvas(24, 24, MAGENTA)
+    blue, green, red = (40, 90, 200), (30, 150, 60), (200, 40, 40)
+    yellow, grey = (240, 190, 20), (90, 90, 90)
+    if index == 1:  # back
+        c.polygon([(3, 12), (12, 3), (12, 8), (21, 8), (21, 16), (12, 16), (12, 21)], green)
+    elif index == 2:  # forward
+        c.polygon([(21, 12), (12, 3), (12, 8), (3, 8), (3, 16), (12, 16), (12, 21)], green)
+    elif index == 3:  # stop
+        c.disc(12, 12, 9.5, red)
+        c.rect(7, 10, 17, 14, (255, 255, 255))
+    elif index == 4:  # reload
+        c.disc(12, 12, 9, blue, inner=6)
+        c.rect(12, 2, 22, 12, MAGENTA)
+        c.polygon([(12, 1), (19, 6), (12, 11)], blue)
+    elif index == 5:  # home
+        c.polygon([(12, 2), (22, 12), (2, 12)], red)
+        c.rect(5, 12, 19, 21, (230, 200, 150))
+        c.rect(10, 15, 14, 21, (120, 70, 30))
+    elif index == 6:  # add to the favourite sites
+        star(c, 11, 12, 9, yellow)
+        plus(c, 18, 18, green)
+    elif index == 7:  # Internet properties
+        c.disc(12, 12, 9.5, blue)
+        c.disc(12, 12, 9.5, (120, 190, 240), inner=8)
+        c.rect(11, 3, 13, 21, (255, 255, 255))
+        c.rect(3, 11, 21, 13, (255, 255, 255))
+    return c
+
+
+BROWSER_ICON_COUNT = 8
+
+
 def dot_image(index):
     """Image 0: user categories; image 1: the four fixed ones."""
     c = Canvas(8, 8, MAGENTA)
@@ -346,6 +380,10 @@ def main():
     for i in range(MENU_ICON_COUNT):
         strip.blit(menu_icon(i), 24 * i, 0)
     write(os.path.join(out, "menu_image.bmp"), bmp_bytes(strip))
+    browser = Canvas(24 * BROWSER_ICON_COUNT, 24, MAGENTA)
+    for i in range(BROWSER_ICON_COUNT):
+        browser.blit(browser_icon(i), 24 * i, 0)
+    write(os.path.join(out, "browser_menu_image.bmp"), bmp_bytes(browser))
     dots = Canvas(16, 8, MAGENTA)
     for i in range(2):
         dots.blit(dot_image(i), 8 * i, 0)

@@ -6,6 +6,8 @@
 #                          categories, a playlist and a favourite site, with tags and stars;
 #                          files put into build/demo/watched/ join the album at the next start
 #   tools/run.sh --empty   on a fresh, empty data folder (build/demo-empty/, emptied each time)
+# The program runs from build/run/, a copy of build/<arch>/app/ with the stand-in WebView2
+# loader beside it (see below).
 set -euo pipefail
 source "$(dirname "$0")/arch.sh"
 if [ "$rv_arch" = i686 ] && ! rv_can_run_32bit; then
@@ -26,6 +28,24 @@ if [ ! -f "$exe" ]; then
   echo "Built. The Reelvault program itself is not part of this build yet."
   exit 0
 fi
+# Reelvault runs from a folder of its own, build/run/, with the stand-in WebView2 loader of
+# the tests beside it, so that the browser pane works under Wine on the pages it can reach
+# (there is no outside network here: the home page shows the stand-in's error page).
+# build/<arch>/app/ stays as the build made it, fit to copy to Windows, where the real
+# WebView2 runtime is used and needed.
+standin="$rv_build/tests/WebView2Loader.dll"
+run="$rv_build_root/run"
+rm -rf "$run"
+mkdir -p "$run"
+find "$rv_build/app" -maxdepth 1 -type f -exec cp {} "$run/" \;
+cp -r "$rv_build/app/images" "$run/"
+if [ -f "$standin" ]; then
+  cp "$standin" "$run/"
+else
+  echo "No stand-in WebView2 loader at $standin: the browser pane stays empty." >&2
+fi
+exe="$run/Reelvault.exe"
+
 source "$rv_root/tools/wine-env.sh" "$rv_build" "$rv_arch"
 trap wine_session_stop EXIT
 if [ -z "${DISPLAY:-}" ]; then wine_session_start; else _rv_init_prefix; fi

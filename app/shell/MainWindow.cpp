@@ -72,6 +72,7 @@ void ShareImageList(HWND toolBar, HIMAGELIST images)
 MainWindow_CL::MainWindow_CL(HANDLE* mutexHandle)
     : pipeServer_(std::make_unique<MyPipeServer_CL>()),
       mutexHandle_(mutexHandle),
+      browser_(&g_saveData),
       displaySettings_(&g_saveData.disp_setting)
 {
     className = kMainWindowClass;
@@ -299,6 +300,8 @@ void MainWindow_CL::NavigateHome()
     std::wstring home = g_saveData.program_ini.ReadString(L"VERSION", L"site", kDefaultHomePage);
     if (GetFileAttributesW(L"c:\\MyHome.txt") != INVALID_FILE_ATTRIBUTES) home = kPortalHomePage;
     browser_.SetProgramIni(&g_saveData.program_ini);
+    AddressBarReelvault_CL* addressBar = browser_.GetAddressBar();
+    if (addressBar && !addressBar->GetBoundIni()) addressBar->Bind(&g_saveData.program_ini);
     browser_.SetHomeAddress(home);
     browser_.Navigate(home);
 }

@@ -20,7 +20,7 @@ const wchar_t kDecodeCountPrefix[] = L"残動画デコード数( ";
 // ffprobe's length of a demo clip in seconds, written by the build; negative when unknown.
 double ProbedSeconds(const std::wstring& moviePath)
 {
-    std::wstring file = ProgramFolder() + L"\\demo\\durations\\" + PathName_CL::GetFileName(moviePath) + L".duration";
+    std::wstring file = BuildProgramFolder() + L"\\demo\\durations\\" + PathName_CL::GetFileName(moviePath) + L".duration";
     std::vector<uint8_t> bytes = ReadFileBytes(file);
     if (bytes.empty()) return -1;
     return atof(std::string(bytes.begin(), bytes.end()).c_str());

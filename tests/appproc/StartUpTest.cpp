@@ -101,13 +101,19 @@ TEST_F(StartUpTest, ChildWindowsOfTheMainWindow)
     EXPECT_EQ(classes.count(STATUSCLASSNAMEW), 1u);
     // The category list view and the browser host by their ids.
     EXPECT_NE(GetDlgItem(main, 0x1100), nullptr) << "the category list view";
-    EXPECT_EQ(ClassNameOf(GetDlgItem(main, 0x5100)), L"Static") << "the browser host";
+    // The browser host: the "Static" child that holds the (stand-in) view.
+    int browserHosts = 0;
+    for (const ChildWindow& child : DirectChildren(main))
+        browserHosts += _wcsicmp(child.className.c_str(), L"Static") == 0 &&
+                        FindWindowExW(child.window, nullptr, L"ReelvaultStandinWebView", nullptr) != nullptr;
+    EXPECT_EQ(browserHosts, 1) << "the browser host";
     HWND rebar = FindChild(main, REBARCLASSNAMEW);
     ASSERT_NE(rebar, nullptr);
-    bool appToolBar = false;
+    // The application tool bar and the browser's share the control id.
+    int toolBarsInRebar = 0;
     for (const ChildWindow& child : AllDescendants(rebar))
-        appToolBar |= child.className == TOOLBARCLASSNAMEW && child.id == 0x5000;
-    EXPECT_TRUE(appToolBar) << "the application tool bar in the rebar";
+        toolBarsInRebar += child.className == TOOLBARCLASSNAMEW && child.id == 0x5000;
+    EXPECT_EQ(toolBarsInRebar, 2) << "the application and browser tool bars in the rebar";
     EXPECT_EQ(CloseAndWait(program), 0u);
 }
 

@@ -14,8 +14,8 @@
 #include "browser/BrowserBaseReelvault.h"
 #include "core/base/Inifile.h"
 #include "tests/browser/BrowserTestRecorder.h"
-#include "tests/common/TestWindow.h"
-#include "ui/widgets/StatusBar.h"
+#include "tests/browser/LocalHttpServer.h"
+#include "tests/browser/PaneTestSupport.h"
 #include "tests/browser/StandinTestSupport.h"
 #include "tests/common/Screenshot.h"
 #include "tests/common/TempFolder.h"
@@ -62,20 +62,6 @@ bool HasShowBrowser(const std::vector<RecordedCommand>& commands, LPARAM notice)
     return false;
 }
 
-// Where the bar lives, as the main window gives it: a panel with a status bar.
-struct BarParent {
-    BarParent() { statusBar.Create(panel.Get(), 0x1102); }
-    HWND Get() const { return panel.Get(); }
-    std::wstring StatusText() const
-    {
-        wchar_t text[512] = {};
-        SendMessageW(statusBar.hwnd, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
-        return text;
-    }
-    TestHostWindow panel{640, 420};
-    StatusBar_CL statusBar;
-};
-
 class AddressBarTest : public testing::Test {
 protected:
     void SetUp() override
@@ -112,7 +98,7 @@ protected:
 
     TempFolder folder_;
     Inifile_CL ini_;
-    BarParent parent_;
+    PaneParent parent_{640, 420};
     std::unique_ptr<BrowserBaseReelvault_CL> pane_;
     std::unique_ptr<MainWindowRecorder> recorder_;
 };
@@ -300,6 +286,98 @@ TEST_F(AddressBarTest, TheBarShowsItsBoxesAndButtons)
     EXPECT_GT(address.right - address.left, 100);
     EXPECT_LT(address.right, search.left);
     EXPECT_FALSE(SaveWindowScreenshot(parent_.Get(), L"browser", L"address_bar").empty());
+}
+
+// ---- Searches through the stand-in runtime, which sends every address to the local server ----
+
+class AddressBarSearchTest : public AddressBarTest {
+protected:
+    void SetUp() override
+    {
+        AddressBarTest::SetUp();
+        ASSERT_TRUE(server_.IsListening());
+        const std::string origin = server_.Origin();
+        switches_ = std::make_unique<ScopedStandinSwitches>(L"origin=" + std::wstring(origin.begin(), origin.end()));
+        ASSERT_NE(pane_->Create(parent_.Get(), ProgramFolder() + L"\\browser_menu_image.bmp"), nullptr);
+        ASSERT_TRUE(WaitForView(*pane_));
+        ASSERT_TRUE(pane_->view);
+    }
+    void TearDown() override
+    {
+        AddressBarTest::TearDown();
+        switches_.reset();
+    }
+
+    // Waits until the view has completed a navigation to the address.
+    bool WaitForPage(const std::wstring& address)
+    {
+        return PumpUntil([&] { return pane_->currentPage.url == address && pane_->historyAction == 0; });
+    }
+
+    LocalHttpServer server_;
+    std::unique_ptr<ScopedStandinSwitches> switches_;
+};
+
+TEST_F(AddressBarSearchTest, EachEngineSearchedWithEnterReachesTheServer)
+{
+    struct EngineCase {
+        int row;
+        const wchar_t* text;
+        const char* pathAndQuery;
+    };
+    const EngineCase cases[] = {
+        {0, L"動画 猫", "/search?q=%E5%8B%95%E7%94%BB+%E7%8C%AB&hl=ja&num=50"},
+        {1, L"あ", "/search?p=%E3%81%82"},
+        {2, L"猫", "/results?search_query=%E7%8C%AB&hl=ja"},
+        {3, L"ソ", "/search/%E3%82%BD"},
+        {4, L"ｱ", "/tag/%EF%BD%B1"},
+        {5, L"表示", "/search?q=%E8%A1%A8%E7%A4%BA&hl=ja&tbm=isch"},
+        {6, L"abc def", "/search?q=abc+def"},
+        {7, L"x*y-z.q_r~s", "/images/search?q=x*y-z.q_r%7Es"},
+        {8, L"猫 ソ", "/s?k=%94L+%83%5C"},
+        {9, L"動画 ｱ", "/search/search?p=%C6%B0%B2%E8+%8E%B1"},
+    };
+    AddressBarReelvault_CL& bar = MakeBar();
+    ASSERT_EQ(pane_->engineTable.size(), 10u);
+    for (const EngineCase& c : cases) {
+        SCOPED_TRACE(c.row);
+        server_.ServePage(c.pathAndQuery, "<html><head><title>Found</title></head><body>result</body></html>");
+        const size_t before = server_.RequestPaths().size();
+        recorder_->TakeCommands();
+        Type(bar.searchBox, c.text);
+        SendMessageW(bar.engineChooser.hwnd, CB_SETCURSEL, static_cast<WPARAM>(c.row), 0);
+        Enter(bar.searchBox);
+        const std::string path = c.pathAndQuery;
+        const std::wstring address =
+            TemplateHost(pane_->engineTable[static_cast<size_t>(c.row)].urlTemplate) + std::wstring(path.begin(), path.end());
+        ASSERT_TRUE(WaitForPage(address)) << Narrow(pane_->currentPage.url);
+        const std::vector<std::string> paths = server_.RequestPaths();
+        ASSERT_EQ(paths.size(), before + 1);
+        EXPECT_EQ(paths.back(), c.pathAndQuery);
+        EXPECT_TRUE(HasShowBrowser(recorder_->TakeCommands(), 0));
+        EXPECT_EQ(bar.GetSearchHistory().front(), c.text);
+        EXPECT_EQ(WindowText(bar.searchBox.GetEditControl()), c.text);
+    }
+}
+
+TEST_F(AddressBarSearchTest, EnterInTheAddressBoxNavigatesAndAnEmptyOneLeavesTheHistorySound)
+{
+    server_.ServePage("/one", "<html><head><title>One</title></head><body>one</body></html>");
+    AddressBarReelvault_CL& bar = MakeBar();
+    Type(bar.addressBox, server_.Url("/one"));
+    Enter(bar.addressBox);
+    ASSERT_TRUE(WaitForPage(server_.Url("/one")));
+    EXPECT_EQ(WindowText(bar.addressBox.GetEditControl()), server_.Url("/one"));
+
+    recorder_->TakeCommands();
+    Type(bar.addressBox, L"");
+    Enter(bar.addressBox);
+    EXPECT_EQ(bar.GetAddressHistory().front(), L"");
+    EXPECT_TRUE(HasShowBrowser(recorder_->TakeCommands(), 0));
+    // The view refused the empty address: nothing is booked as the pane's navigation.
+    EXPECT_EQ(pane_->historyAction, 0);
+    EXPECT_EQ(pane_->navigationRequested, 0);
+    EXPECT_TRUE(pane_->backList.empty());
 }
 
 }  // namespace

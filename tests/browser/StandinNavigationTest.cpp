@@ -17,22 +17,6 @@ namespace {
 const std::vector<std::string> kEventsOfOnePage = {"NavigationStarting", "SourceChanged", "HistoryChanged",
                                                    "DocumentTitleChanged", "NavigationCompleted"};
 
-std::vector<std::string> ReadLines(const std::wstring& path)
-{
-    const std::vector<uint8_t> bytes = ReadFileBytes(path);
-    std::vector<std::string> lines;
-    std::string line;
-    for (uint8_t byte : bytes) {
-        if (byte == '\n') {
-            lines.push_back(line);
-            line.clear();
-        } else if (byte != '\r') {
-            line.push_back(static_cast<char>(byte));
-        }
-    }
-    return lines;
-}
-
 // Only the event lines, without their details.
 std::vector<std::string> EventNames(const std::vector<std::string>& logLines)
 {
@@ -90,7 +74,7 @@ TEST_F(StandinNavigationTest, TwoPagesRaiseTheEventsInOrderAfterTheCall)
     EXPECT_EQ(server_.RequestPaths(), (std::vector<std::string>{"/one", "/two"}));
 
     // The log also holds ContentLoading, which the pane does not listen to, and the calls.
-    const std::vector<std::string> lines = ReadLines(log);
+    const std::vector<std::string> lines = ReadStandinLogLines(log);
     const std::vector<std::string> logged = EventNames(lines);
     const std::vector<std::string> onePage = {"NavigationStarting", "SourceChanged", "ContentLoading",
                                               "HistoryChanged", "DocumentTitleChanged", "NavigationCompleted"};

@@ -1,5 +1,7 @@
 #include "tests/browser/StandinTestSupport.h"
 
+#include "tests/common/TempFolder.h"
+
 #include <gdiplus.h>
 #include <shlobj.h>
 
@@ -171,4 +173,20 @@ std::string Narrow(const std::wstring& text)
     std::string utf8(static_cast<size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr, nullptr);
     return utf8;
+}
+
+std::vector<std::string> ReadStandinLogLines(const std::wstring& path)
+{
+    const std::vector<uint8_t> bytes = ReadFileBytes(path);
+    std::vector<std::string> lines;
+    std::string line;
+    for (uint8_t byte : bytes) {
+        if (byte == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else if (byte != '\r') {
+            line.push_back(static_cast<char>(byte));
+        }
+    }
+    return lines;
 }

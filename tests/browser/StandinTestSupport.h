@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "browser/WebView2Interfaces.h"
 
@@ -106,3 +107,5 @@ bool SaveWindowScreenshot(HWND window, const std::wstring& path);
 // A string the runtime allocated, freed with CoTaskMemFree.
 std::wstring TakeCoTaskString(LPWSTR text);
 std::string Narrow(const std::wstring& text);
+// The lines of the stand-in's own log file (narrow text), without their line ends.
+std::vector<std::string> ReadStandinLogLines(const std::wstring& path);

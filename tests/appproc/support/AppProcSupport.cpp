@@ -17,11 +17,12 @@ const wchar_t kSlowLoadLine[] = L"低速読み込みを行います。";
 const wchar_t kSaveStartLine[] = L"データ保存(開始)";
 const wchar_t kSaveEndLine[] = L"データ保存(終了)";
 
-std::wstring ProgramFolder() { return albumtest::HostPath(REELVAULT_APP_DIR); }
+std::wstring BuildProgramFolder() { return albumtest::HostPath(REELVAULT_APP_DIR); }
+std::wstring ProgramFolder() { return albumtest::HostPath(REELVAULT_RUN_DIR); }
 std::wstring ProgramPath() { return ProgramFolder() + L"\\Reelvault.exe"; }
-std::wstring DemoMakerPath() { return ProgramFolder() + L"\\demo\\DemoAlbum.exe"; }
-std::wstring DemoClipFolder() { return ProgramFolder() + L"\\demo\\clips"; }
-std::wstring DemoWatchedFolder() { return ProgramFolder() + L"\\demo\\watched"; }
+std::wstring DemoMakerPath() { return BuildProgramFolder() + L"\\demo\\DemoAlbum.exe"; }
+std::wstring DemoClipFolder() { return BuildProgramFolder() + L"\\demo\\clips"; }
+std::wstring DemoWatchedFolder() { return BuildProgramFolder() + L"\\demo\\watched"; }
 std::wstring StandinMakerPath() { return albumtest::HostPath(REELVAULT_STANDIN_MAKER); }
 
 int64_t NowSeconds() { return static_cast<int64_t>(time(nullptr)); }

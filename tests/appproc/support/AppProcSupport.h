@@ -25,6 +25,10 @@ constexpr DWORD kReadyTimeoutMs = 90000;
 constexpr DWORD kExitTimeoutMs = 30000;
 
 // The programs as the build leaves them.
+// build/app as the build leaves it: the programs without any WebView2 loader.
+std::wstring BuildProgramFolder();
+// The folder the process tests start the program from: build/app's files with the
+// stand-in WebView2 loader beside them.
 std::wstring ProgramFolder();
 std::wstring ProgramPath();
 std::wstring DemoMakerPath();

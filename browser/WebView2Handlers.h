@@ -1,0 +1,71 @@
+#pragma once
+// The browser pane's completion and event handlers: small reference-counted COM objects,
+// one per registration, each holding a plain pointer to the pane and the pane operation it
+// calls. A handler starts with one reference, which its creator releases once the call
+// that registers or starts it has returned; the runtime keeps its own.
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "browser/WebView2Interfaces.h"
+
+class BrowserBaseReelvault_CL;
+
+template <typename Interface, typename... Args>
+class WebView2Handler_CL final : public Interface {
+public:
+    using Operation = HRESULT (BrowserBaseReelvault_CL::*)(Args...);
+
+    WebView2Handler_CL(BrowserBaseReelvault_CL* pane, Operation operation) : pane_(pane), operation_(operation) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object) return E_POINTER;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(Interface))) {
+            *object = static_cast<Interface*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(Args... args) override { return (pane_->*operation_)(args...); }
+
+private:
+    ~WebView2Handler_CL() = default;
+
+    BrowserBaseReelvault_CL* pane_;
+    Operation operation_;
+    std::atomic<ULONG> references_{1};
+};
+
+// A handler with its first reference; the caller releases it after registering it.
+template <typename Interface, typename... Args>
+Interface* NewWebView2Handler(BrowserBaseReelvault_CL* pane, HRESULT (BrowserBaseReelvault_CL::*operation)(Args...))
+{
+    return new WebView2Handler_CL<Interface, Args...>(pane, operation);
+}
+
+// The script completion that waits for nothing.
+class ScriptDoneHandler_CL final : public ICoreWebView2ExecuteScriptCompletedHandler {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, LPCWSTR resultObjectAsJson) override;
+
+private:
+    ~ScriptDoneHandler_CL() = default;
+    std::atomic<ULONG> references_{1};
+};
+
+// A string the runtime allocated, freed with CoTaskMemFree; empty when none came.
+std::wstring TakeWebView2String(LPWSTR text);
