@@ -91,6 +91,9 @@ HWND AddressBarReelvault_CL::CreateControls(HWND parent, const std::wstring& eng
     TBBUTTON separator = BoxPlaceSeparator(kFirstSeparatorWidth);
     SendMessageW(window, TB_INSERTBUTTONW, 0, reinterpret_cast<LPARAM>(&separator));
     SetWindowLongPtrW(window, GWL_STYLE, GetWindowLongPtrW(window, GWL_STYLE) & ~static_cast<LONG_PTR>(CCS_NORESIZE));
+    // The buttons show their images only, their texts being the tooltips: the bar leaves
+    // them the width of three images beside the boxes.
+    SendMessageW(window, TB_SETMAXTEXTROWS, 0, 0);
 
     addressBox.Create(window, kAddressBoxId, 10, 32, 0, 0, 0);
     SendMessageW(addressBox.hwnd, CB_LIMITTEXT, kTextLimit, 0);
