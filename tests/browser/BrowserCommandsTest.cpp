@@ -295,15 +295,18 @@ TEST_F(BrowserCommandsTest, AFailedLateOrMissingCaptureGivesNothing)
     EXPECT_EQ(without.CapturePage(), nullptr);
 }
 
+void CALLBACK PostQuitSeven(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    PostQuitMessage(7);
+}
+
 TEST_F(BrowserCommandsTest, AQuitPostedWhileACaptureWaitsStillEndsTheLoop)
 {
     ASSERT_TRUE(Open(server_.Url("/p1")));
     ScopedStandinSwitches switches(L"capture=never;log=" + logPath_);
     // The quit arrives while the capture pumps this thread's messages.
-    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        PostQuitMessage(7);
-    });
+    SetTimer(nullptr, 0, 100, &PostQuitSeven);
     std::unique_ptr<Gdiplus::Bitmap> bitmap(pane_->CapturePage());
     EXPECT_FALSE(bitmap);
     // The test's own loop, as the program's: it must meet the quit.
