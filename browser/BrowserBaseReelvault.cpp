@@ -1,6 +1,7 @@
 #include "browser/BrowserBaseReelvault.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include "browser/BrowserLog.h"
@@ -9,6 +10,9 @@
 #include "ui/widgets/StatusBar.h"
 
 namespace {
+
+// The navigate button's icon among the program's resources.
+constexpr int kNavigateIconId = 109;
 
 struct PaneButton {
     int image;
@@ -46,7 +50,7 @@ bool EqualsIgnoringAsciiCase(const std::wstring& text, const wchar_t* wanted)
 }  // namespace
 
 BrowserBaseReelvault_CL::BrowserBaseReelvault_CL(SaveData_CL* saveData)
-    : engineTable(MakeSearchEngineTable()), saveData(saveData), getFolderPath(SHGetFolderPathW)
+    : engineTable(MakeSearchEngineTable()), saveData(saveData), getFolderPath(SHGetFolderPathW), shellExecute(ShellExecuteW)
 {
 }
 
@@ -126,14 +130,12 @@ HWND BrowserBaseReelvault_CL::CreateToolBar(HWND parent)
     return toolBar.window;
 }
 
-HWND BrowserBaseReelvault_CL::CreateAddressBar(HWND, const std::wstring&)
+HWND BrowserBaseReelvault_CL::CreateAddressBar(HWND parent, const std::wstring& imagePath)
 {
-    if (!addressBar) addressBar = std::make_unique<AddressBarReelvault_CL>();
-    if (!addressBar->GetBoundIni()) addressBar->Bind(GetIni());
-    return nullptr;
+    // Kept before its controls exist, so that the pane's events can already find it.
+    addressBar = std::make_unique<AddressBarReelvault_CL>(this, kNavigateIconId, GetIni());
+    return addressBar->CreateControls(parent, imagePath);
 }
-
-LRESULT BrowserBaseReelvault_CL::HandleParentMessage(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 void BrowserBaseReelvault_CL::SetStatusText(const std::wstring& text)
 {

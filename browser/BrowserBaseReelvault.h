@@ -18,7 +18,12 @@
 #include "browser/SearchEngineEntry.h"
 #include "browser/WebView2Interfaces.h"
 #include "ui/widgets/ImageList.h"
+#include "ui/widgets/PopupMenu.h"
 #include "ui/widgets/ToolBar.h"
+
+namespace Gdiplus {
+class Bitmap;
+}
 
 class Inifile_CL;
 class StatusBar_CL;
@@ -40,6 +45,8 @@ constexpr int kBrowserReloadCommand = 0x9502;
 constexpr int kBrowserHomeCommand = 0x9503;
 constexpr int kBrowserInternetOptionsCommand = 0x9504;
 constexpr int kBrowserAddFavoriteCommand = 0x9505;
+// Posted to the main window after a command; lParam 0 brings the browser tab forward.
+constexpr UINT kShowBrowserCommand = 0x9508;
 // GoHistory's direction for back; any other value goes forward.
 constexpr int kHistoryDirectionBack = 0x10;
 constexpr int kHistoryDirectionForward = 0x20;
@@ -62,8 +69,18 @@ public:
     BrowserBaseReelvault_CL(const BrowserBaseReelvault_CL&) = delete;
     BrowserBaseReelvault_CL& operator=(const BrowserBaseReelvault_CL&) = delete;
 
-    // Messages of the main window, seen before the main window handles them. 0: not handled.
+    // Messages of the main window, seen before the main window handles them: the pane's
+    // commands and its tool bar's drop-downs. Always 0; the main window goes on with the message.
     virtual LRESULT HandleParentMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    // Builds and tracks the drop-down menu of one tool-bar button (only back and forward have one).
+    void ShowDropDownMenu(int command, int x, int y, HWND owner);
+    // One owner-drawn item per entry, newest first, with command firstCommand + i.
+    void AppendHistoryMenuItems(PopupMenu_CL& menu, const std::vector<BrowserHistoryItem>& entries, int firstCommand,
+                                int iconIndex);
+
+    // A 24-bit copy of what the view shows, owned by the caller; null on any failure or when
+    // the view does not answer within 5 seconds.
+    Gdiplus::Bitmap* CapturePage();
 
     // The host window, WebView2's creation under way; null when WebView2 cannot be used.
     HWND Create(HWND parent, const std::wstring& toolBarBitmapPath);
@@ -72,7 +89,7 @@ public:
 
     // The pane's tool bar, a child of the rebar.
     HWND CreateToolBar(HWND parent);
-    // The address bar object, kept by the pane; its window (none yet: null).
+    // The address bar, kept by the pane before its controls exist; its window.
     HWND CreateAddressBar(HWND parent, const std::wstring& imagePath);
 
     // ---- WebView2 host ----
@@ -147,8 +164,14 @@ public:
     // Where the user-data folder comes from; a test replaces it to see the pane go on
     // without one.
     HRESULT(WINAPI* getFolderPath)(HWND, int, HANDLE, DWORD, LPWSTR) = nullptr;
+    // What starts the Internet Options control panel; a test sees the request instead.
+    HINSTANCE(WINAPI* shellExecute)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT) = nullptr;
+    // The texts of the history drop-down's items, kept while the menu points into them.
+    std::vector<std::wstring> historyMenuItems;
 
 private:
+    void OnToolBarDropDown(const NMTOOLBARW& notice);
+    void RunCommand(int command);
     // Shows the one warning box this pane may show, owned by the main window (the log line
     // is the caller's).
     void ShowRuntimeNotice(HWND owner, const wchar_t* text);

@@ -5,7 +5,7 @@ order the menus use them) and the two dots of the category tabs.
 
     tools/draw-app-images.py OUTPUT_FOLDER
 
-writes OUTPUT_FOLDER/Reelvault.ico, images/load_image.png, menu_image.bmp,
+writes OUTPUT_FOLDER/Reelvault.ico, navigate.ico (the address bar's navigate button), images/load_image.png, menu_image.bmp,
 browser_menu_image.bmp and menu_image_dot.bmp. Magenta (FF00FF) is the transparent colour of the bitmaps."""
 import os
 import struct
@@ -335,19 +335,38 @@ def png_bytes(c):
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b"")
 
 
-def icon_bytes(sizes):
+def program_icon(size):
+    c = Canvas(size, size, None)
+    scale = size / 32
+    c.rect(int(2 * scale), int(6 * scale), int(30 * scale), int(26 * scale), (30, 30, 40))
+    for i in range(4):
+        x = int((4 + i * 7) * scale)
+        c.rect(x, int(7 * scale), x + max(1, int(3 * scale)), int(9 * scale), (220, 220, 220))
+        c.rect(x, int(23 * scale), x + max(1, int(3 * scale)), int(25 * scale), (220, 220, 220))
+    c.rect(int(4 * scale), int(10 * scale), int(28 * scale), int(22 * scale), (210, 75, 25))
+    c.polygon([(12 * scale, 11 * scale), (21 * scale, 16 * scale), (12 * scale, 21 * scale)], (245, 245, 245))
+    return c
+
+
+def navigate_icon(size):
+    """The address bar's navigate button: a white arrow on a green disc."""
+    c = Canvas(size, size, None)
+    r = size / 2 - 0.5
+    for y in range(size):
+        for x in range(size):
+            if (x - r) ** 2 + (y - r) ** 2 <= r * r:
+                c.put(x, y, (40, 150, 60))
+    scale = size / 16
+    c.rect(int(4 * scale), int(7 * scale), int(9 * scale), int(9 * scale), (250, 250, 250))
+    c.polygon([(8 * scale, 4 * scale), (12.5 * scale, 8 * scale), (8 * scale, 12 * scale)], (250, 250, 250))
+    return c
+
+
+def icon_bytes(sizes, draw=program_icon):
     """An icon file of 32-bit images (BGRA, bottom-up, with the AND mask)."""
     images = []
     for size in sizes:
-        c = Canvas(size, size, None)
-        scale = size / 32
-        c.rect(int(2 * scale), int(6 * scale), int(30 * scale), int(26 * scale), (30, 30, 40))
-        for i in range(4):
-            x = int((4 + i * 7) * scale)
-            c.rect(x, int(7 * scale), x + max(1, int(3 * scale)), int(9 * scale), (220, 220, 220))
-            c.rect(x, int(23 * scale), x + max(1, int(3 * scale)), int(25 * scale), (220, 220, 220))
-        c.rect(int(4 * scale), int(10 * scale), int(28 * scale), int(22 * scale), (210, 75, 25))
-        c.polygon([(12 * scale, 11 * scale), (21 * scale, 16 * scale), (12 * scale, 21 * scale)], (245, 245, 245))
+        c = draw(size)
         pixels = bytearray()
         for y in range(size - 1, -1, -1):
             for x in range(size):
@@ -390,6 +409,7 @@ def main():
     write(os.path.join(out, "menu_image_dot.bmp"), bmp_bytes(dots))
     write(os.path.join(out, "images", "load_image.png"), png_bytes(splash_picture()))
     write(os.path.join(out, "Reelvault.ico"), icon_bytes([16, 32, 48]))
+    write(os.path.join(out, "navigate.ico"), icon_bytes([16], navigate_icon))
 
 
 if __name__ == "__main__":

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 
 #include "app/shell/MainWindow.h"
@@ -253,12 +254,21 @@ void MainWindow_CL::SelectSubCategory(int index)
     RefreshMovieList();
 }
 
-// The address bar's engine search joins here: a random engine of kind 1 or 2 of the pane's
-// table searches the name (SearchWithEngine(row, 1)). Until the address bar has its engines,
-// the name is not searched.
+// A video or image engine of the pane's table, drawn at random, searches the name; the
+// notice 1 keeps the browser tab as it is.
 void MainWindow_CL::SearchSubCategoryOnTheWeb(const std::wstring& name)
 {
-    (void)name;
+    AddressBarReelvault_CL* addressBar = browser_.GetAddressBar();
+    if (!addressBar || !addressBar->searchBox.hwnd) return;
+    std::vector<int> rows;
+    for (size_t i = 0; i < browser_.engineTable.size(); ++i) {
+        // Kind and encoding together: only plain UTF-8 video and image searches qualify.
+        const uint32_t kindAndEncoding = browser_.engineTable[i].flags & 0xFFF;
+        if (kindAndEncoding == 1 || kindAndEncoding == 2) rows.push_back(static_cast<int>(i));
+    }
+    if (rows.empty()) return;
+    SetWindowTextW(addressBar->searchBox.GetEditControl(), name.c_str());
+    addressBar->SearchWithEngine(rows[static_cast<size_t>(rand()) % rows.size()], 1);
 }
 
 void MainWindow_CL::UpdateCategoryToolBar()

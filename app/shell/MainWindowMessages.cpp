@@ -166,6 +166,8 @@ void MainWindow_CL::OnCommand(WPARAM wParam, LPARAM lParam)
         RebuildCategoryTabs();
         return;
     default:
+        // The search button and the quick-search buttons of the address bar.
+        if (AddressBarReelvault_CL* addressBar = browser_.GetAddressBar()) addressBar->HandleSearchCommand(LOWORD(wParam));
         return;
     }
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/shell/MainWindow.h"
+#include "browser/AddressBarReelvault.h"
 #include "core/album/SaveData.h"
 #include "core/base/Log.h"
 #include "core/base/PathName.h"
@@ -222,6 +223,36 @@ TEST_F(AlbumListsTest, CategorySubCategorySearchAndSortChooseTheMovies)
         if (tab != settings.selected_sort_tab) {
             EXPECT_EQ(TabText(sortTab, tab), settings.sort_tabs[tab].caption);
         }
+    }
+}
+
+// A sub-category chosen while the browser shows is searched on the web, by a video or image
+// engine; while the grid shows, nothing is searched.
+TEST_F(AlbumListsTest, ASubCategoryChosenOnTheBrowserTabIsSearchedOnTheWeb)
+{
+    AddressBarReelvault_CL* addressBar = window_->GetBrowser().GetAddressBar();
+    ASSERT_TRUE(addressBar && addressBar->searchBox.hwnd) << "the address bar";
+    const struct {
+        int sortTab;
+        const wchar_t* sub;
+        bool searched;
+    } cases[] = {{1, L"街角", false}, {0, L"風景", true}, {0, L"街角", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "sort tab " << c.sortTab << " " << testing::PrintToString(std::wstring(c.sub)));
+        const std::vector<std::wstring> before = addressBar->GetSearchHistory();
+        window_->SelectCategoryTab(4, FALSE);
+        window_->SelectSortTab(c.sortTab);
+        window_->SelectSubCategory(TilePosition(c.sub));
+        const std::vector<std::wstring>& after = addressBar->GetSearchHistory();
+        if (!c.searched) {
+            EXPECT_EQ(after, before);
+            continue;
+        }
+        ASSERT_FALSE(after.empty());
+        EXPECT_EQ(after.front(), c.sub);
+        wchar_t text[64] = {};
+        GetWindowTextW(addressBar->searchBox.GetEditControl(), text, 64);
+        EXPECT_STREQ(text, c.sub);
     }
 }
 
