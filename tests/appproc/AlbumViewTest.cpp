@@ -19,7 +19,6 @@ constexpr int kCategoryTabId = 0x1103;
 constexpr int kSortTabId = 0x1104;
 constexpr int kMovieGridId = 0x1101;
 constexpr int kCategoryListId = 0x1100;
-constexpr int kBrowserHostId = 0x5100;
 constexpr int kStatusBarId = 0x1102;
 constexpr WPARAM kReloadCommand = 0x9130;
 constexpr WPARAM kPaneToggleCommand = 0x9140;
@@ -93,7 +92,13 @@ TEST_F(AlbumViewTest, TabClicksDisplayKeysAndThePaneButton)
     HWND categoryTab = Child(main, kCategoryTabId);
     HWND sortTab = Child(main, kSortTabId);
     HWND grid = Child(main, kMovieGridId);
-    HWND browser = Child(main, kBrowserHostId);
+    // The browser pane's host has no id: it is the "Static" child holding the stand-in view
+    // (the views are "Static" windows too).
+    HWND browser = nullptr;
+    for (HWND child = FindWindowExW(main, nullptr, L"Static", nullptr); child && !browser;
+         child = FindWindowExW(main, child, L"Static", nullptr)) {
+        if (FindWindowExW(child, nullptr, L"ReelvaultStandinWebView", nullptr)) browser = child;
+    }
     ASSERT_TRUE(categoryTab && sortTab && grid && browser);
 
     const wchar_t* const captions[] = {L"全て(7)", L"未設定(2)", L"プレイリスト(1)", L"お気に入りサイト(1)", L"映画(5)"};
