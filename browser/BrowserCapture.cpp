@@ -1,4 +1,5 @@
 #include "browser/BrowserBaseReelvault.h"
+#include "browser/WebView2Handlers.h"
 
 #include <windows.h>
 #include <gdiplus.h>
@@ -16,30 +17,12 @@ constexpr DWORD kCaptureLimitMs = 5000;
 // What one capture waits for: the event and the result. The call and the runtime's handler
 // each hold a reference, so a completion that comes after the call gave up sets only this
 // object's event and result, which nobody reads any more.
-class CaptureCompletion final : public ICoreWebView2CapturePreviewCompletedHandler {
+class CaptureCompletion final : public WebView2Unknown_CL<ICoreWebView2CapturePreviewCompletedHandler> {
 public:
     CaptureCompletion() : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
     CaptureCompletion(const CaptureCompletion&) = delete;
     CaptureCompletion& operator=(const CaptureCompletion&) = delete;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ICoreWebView2CapturePreviewCompletedHandler)) {
-            *object = static_cast<ICoreWebView2CapturePreviewCompletedHandler*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE Invoke(HRESULT result) override
     {
         result_ = result;
@@ -51,12 +34,11 @@ public:
     HRESULT Result() const { return result_; }
 
 private:
-    ~CaptureCompletion()
+    ~CaptureCompletion() override
     {
         if (event_) CloseHandle(event_);
     }
 
-    std::atomic<ULONG> references_{1};
     HANDLE event_;
     HRESULT result_ = E_FAIL;
 };

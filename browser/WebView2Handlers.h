@@ -12,13 +12,11 @@
 
 class BrowserBaseReelvault_CL;
 
-template <typename Interface, typename... Args>
-class WebView2Handler_CL final : public Interface {
+// The IUnknown part every handler shares: it answers IUnknown and its own interface, and
+// starts with one reference.
+template <typename Interface>
+class WebView2Unknown_CL : public Interface {
 public:
-    using Operation = HRESULT (BrowserBaseReelvault_CL::*)(Args...);
-
-    WebView2Handler_CL(BrowserBaseReelvault_CL* pane, Operation operation) : pane_(pane), operation_(operation) {}
-
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
         if (!object) return E_POINTER;
@@ -37,14 +35,28 @@ public:
         if (left == 0) delete this;
         return left;
     }
+
+protected:
+    virtual ~WebView2Unknown_CL() = default;
+
+private:
+    std::atomic<ULONG> references_{1};
+};
+
+template <typename Interface, typename... Args>
+class WebView2Handler_CL final : public WebView2Unknown_CL<Interface> {
+public:
+    using Operation = HRESULT (BrowserBaseReelvault_CL::*)(Args...);
+
+    WebView2Handler_CL(BrowserBaseReelvault_CL* pane, Operation operation) : pane_(pane), operation_(operation) {}
+
     HRESULT STDMETHODCALLTYPE Invoke(Args... args) override { return (pane_->*operation_)(args...); }
 
 private:
-    ~WebView2Handler_CL() = default;
+    ~WebView2Handler_CL() override = default;
 
     BrowserBaseReelvault_CL* pane_;
     Operation operation_;
-    std::atomic<ULONG> references_{1};
 };
 
 // A handler with its first reference; the caller releases it after registering it.
@@ -55,16 +67,12 @@ Interface* NewWebView2Handler(BrowserBaseReelvault_CL* pane, HRESULT (BrowserBas
 }
 
 // The script completion that waits for nothing.
-class ScriptDoneHandler_CL final : public ICoreWebView2ExecuteScriptCompletedHandler {
+class ScriptDoneHandler_CL final : public WebView2Unknown_CL<ICoreWebView2ExecuteScriptCompletedHandler> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, LPCWSTR resultObjectAsJson) override;
 
 private:
-    ~ScriptDoneHandler_CL() = default;
-    std::atomic<ULONG> references_{1};
+    ~ScriptDoneHandler_CL() override = default;
 };
 
 // A string the runtime allocated, freed with CoTaskMemFree; empty when none came.

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "browser/WebView2Handlers.h"
 #include "browser/WebView2Interfaces.h"
 
 using Microsoft::WRL::ComPtr;
@@ -45,32 +46,13 @@ public:
 // A COM handler whose Invoke calls a function; its QueryInterface answers IUnknown and
 // its own interface, as the runtime's callers expect.
 template <typename Interface, typename... Args>
-class LambdaHandler final : public Interface {
+class LambdaHandler final : public WebView2Unknown_CL<Interface> {
 public:
     explicit LambdaHandler(std::function<HRESULT(Args...)> body) : body_(std::move(body)) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(Interface))) {
-            *object = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE Invoke(Args... args) override { return body_(args...); }
 
 private:
-    std::atomic<ULONG> references_{1};
     std::function<HRESULT(Args...)> body_;
 };
 
