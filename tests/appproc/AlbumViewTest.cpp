@@ -60,7 +60,7 @@ int ReadDisplayValue(const AppSandbox& sandbox, const wchar_t* key)
     return static_cast<int>(GetPrivateProfileIntW(L"DISP_SETTING", key, -100, AlbumIni(sandbox).c_str()));
 }
 
-// The part of the log written since the index-th start banner (0 = the first start).
+// The log text from the index-th start banner on (0 = the first start).
 std::wstring LogOfStart(const AppSandbox& sandbox, int index)
 {
     const std::wstring log = sandbox.LogText();

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -97,6 +98,12 @@ HRESULT AnswerDeviceLost(ID2D1RenderTarget* target)
     return kD2DRecreateTarget;
 }
 
+HRESULT AnswerFailure(ID2D1RenderTarget* target)
+{
+    target->EndDraw();
+    return E_FAIL;
+}
+
 struct Movie {
     std::wstring title;
     int stripWidth;  // 0: no strip file
@@ -189,23 +196,36 @@ protected:
     }
 
     // Renders the grid into the canvas as a paint of `area` (the whole client when null)
-    // would, over a magenta background that shows what was not drawn.
-    void Render(WicCanvas& canvas, const RECT* area = nullptr)
+    // would, over a magenta background that shows what was not drawn. `kept`: onto what the
+    // canvas holds instead, the canvas followed as the window's target is.
+    void Render(WicCanvas& canvas, const RECT* area = nullptr, bool kept = false)
     {
         ASSERT_TRUE(canvas.IsReady());
         ASSERT_EQ(grid_->EnsureTextFormats(), S_OK);
+        if (kept) Resources()->retained.Track(canvas.Target());
         const RECT client = Client();
         grid_->clientRect = client;
         grid_->UpdateVisibleCells();
         // As a paint does before it draws.
         grid_->visibleKeys.clear();
         grid_->missingThumbnails.clear();
+        RECT inside = client;
+        if (area) IntersectRect(&inside, area, &client);
         Gdiplus::Bitmap staging(client.right, client.bottom, PixelFormat32bppPARGB);
         Gdiplus::Graphics graphics(&staging);
         canvas.Draw([&](ID2D1RenderTarget* target) {
-            target->Clear(D2D1::ColorF(1, 0, 1, 1));
-            grid_->RenderAll(target, &graphics, area ? area : &client, client.right, client.bottom);
+            if (!kept) target->Clear(D2D1::ColorF(1, 0, 1, 1));
+            grid_->RenderAll(target, &graphics, &inside, client.right, client.bottom);
         });
+    }
+
+    // Six movies with stars, chips, 2560 and 1920-pixel strips and one strip missing.
+    void OpenSix(int width, int height)
+    {
+        Open(1, {{L"一つ目", 2560, true, 1}, {L"二つ目", 2560, true, 2}, {L"三つ目", 0, true, 3},
+                 {L"四つ目", 2560, true, 4}, {L"五つ目", 1920, true, 5}, {L"六つ目", 2560, true, 0}},
+             width, height);
+        records_[1].tags = {L"drama", L"夜"};
     }
 
     void Repaint()
@@ -250,6 +270,15 @@ protected:
     std::unique_ptr<TestHostWindow> host_;
     std::unique_ptr<MovieListWindow_CL> grid_;
 };
+
+std::vector<Gdiplus::ARGB> AllPixels(const WicCanvas& canvas)
+{
+    std::vector<Gdiplus::ARGB> all;
+    for (int y = 0; y < canvas.Height(); ++y) {
+        for (int x = 0; x < canvas.Width(); ++x) all.push_back(canvas.Pixel(x, y).GetValue());
+    }
+    return all;
+}
 
 // Cell i's top-left corner in a one-column grid.
 POINT CellOrigin(const MovieListWindow_CL& grid, int i)
@@ -360,23 +389,13 @@ TEST_F(GridDirect2DTest, KeptStripsCopiedOnceAndReplacedWhenNew)
 
 TEST_F(GridDirect2DTest, KeptCellPicturesShowWhatIsDrawnAfresh)
 {
-    Open(1, {{L"一つ目", 2560, true, 1}, {L"二つ目", 2560, true, 2}, {L"三つ目", 0, true, 3},
-             {L"四つ目", 2560, true, 4}, {L"五つ目", 1920, true, 5}, {L"六つ目", 2560, true, 0}},
-         1000, 600);
-    records_[1].tags = {L"drama", L"夜"};
+    OpenSix(1000, 600);
     // One canvas for both renders: the pictures belong to the target they were drawn on.
     WicCanvas canvas(1000, 600);
     Render(canvas);
     const uint64_t before = grid_->keptCellPaints;
     const size_t cells = grid_->visibleKeys.size();
     ASSERT_GE(cells, 4u);
-    const auto pixels = [&]() {
-        std::vector<Gdiplus::ARGB> all;
-        for (int y = 0; y < 600; ++y) {
-            for (int x = 0; x < 1000; ++x) all.push_back(canvas.Pixel(x, y).GetValue());
-        }
-        return all;
-    };
     RECT second = {};
     ASSERT_TRUE(grid_->GetItemRect(1, &second));
     for (int step = 0; step < 6; ++step) {
@@ -394,7 +413,7 @@ TEST_F(GridDirect2DTest, KeptCellPicturesShowWhatIsDrawnAfresh)
         const uint64_t copied = grid_->keptCellPaints;
         Render(canvas);
         EXPECT_GT(grid_->keptCellPaints, copied) << "step " << step << ": unchanged cells are copies";
-        const std::vector<Gdiplus::ARGB> fromPictures = pixels();
+        const std::vector<Gdiplus::ARGB> fromPictures = AllPixels(canvas);
         const std::vector<uint32_t> missing = grid_->missingThumbnails;
         const int32_t hovered = grid_->HoveredFrameIndex();
         // Every picture dropped: each cell is drawn again.
@@ -404,7 +423,7 @@ TEST_F(GridDirect2DTest, KeptCellPicturesShowWhatIsDrawnAfresh)
         EXPECT_EQ(grid_->keptCellPaints, drawn);
         EXPECT_EQ(grid_->missingThumbnails, missing) << "step " << step;
         EXPECT_EQ(grid_->HoveredFrameIndex(), hovered) << "step " << step;
-        EXPECT_TRUE(pixels() == fromPictures) << "step " << step;
+        EXPECT_TRUE(AllPixels(canvas) == fromPictures) << "step " << step;
         if (step == 1) EXPECT_EQ(hovered, 1);
     }
     EXPECT_GE(grid_->keptCellPaints, before + cells);
@@ -465,6 +484,19 @@ TEST_F(GridDirect2DTest, WindowLifecycle)
     EXPECT_EQ(Resources()->renderTarget.Get(), target);
     EXPECT_EQ(Resources()->staging.get(), staging);
 
+    // A paint of what the target shows already only presents it; after a present that
+    // failed the window's contents are unknown, and the next paint draws.
+    grid_->PaintD2D(nullptr);
+    uint64_t held = Resources()->retained.passesHeld;
+    grid_->PaintD2D(nullptr);
+    EXPECT_EQ(Resources()->retained.passesHeld, ++held);
+    grid_->endDraw = &AnswerFailure;
+    grid_->PaintD2D(nullptr);
+    EXPECT_EQ(Resources()->retained.passesHeld, ++held);
+    grid_->endDraw = &EndDrawOnTarget;
+    grid_->PaintD2D(nullptr);
+    EXPECT_EQ(Resources()->retained.passesHeld, held);
+
     // A scroll repaints the whole window (the slot answers that it did).
     ValidateRect(grid_->hwnd, nullptr);
     EXPECT_FALSE(grid_->OnScrolled(grid_->hwnd, 0, 0));
@@ -510,6 +542,75 @@ TEST_F(GridDirect2DTest, WindowLifecycle)
 
     DestroyWindow(grid_->hwnd);
     ExpectReleased();
+}
+
+// A target that keeps what it showed (as the window's does) gets only what changed: a
+// pass that would show the same again draws nothing, and after any change the target shows
+// what a pass onto an empty target shows.
+TEST_F(GridDirect2DTest, KeptTargetShowsWhatAFreshPassShows)
+{
+    OpenSix(900, 500);
+    WicCanvas kept(900, 500);
+    Render(kept);
+    const auto renderKept = [&](const RECT* area) { Render(kept, area, true); };
+    renderKept(nullptr);
+    RECT second = {};
+    RECT third = {};
+    ASSERT_TRUE(grid_->GetItemRect(1, &second));
+    ASSERT_TRUE(grid_->GetItemRect(2, &third));
+
+    struct Step {
+        const char* name;
+        std::function<void()> change;
+        bool draws;
+        const RECT* alone;  // a pass of this area first, as a paint of one cell
+    };
+    const std::vector<Step> steps = {
+        {"nothing changed", [] {}, false, nullptr},
+        {"cursor", [&] { grid_->cursorIndex = 0; }, true, nullptr},
+        {"cursor to the next cell", [&] { grid_->cursorIndex = 1; }, true, nullptr},
+        {"cursor gone", [&] { grid_->cursorIndex = -1; }, true, nullptr},
+        {"selection and a hovered frame",
+         [&] {
+             grid_->SetSelect(1, 1);
+             grid_->lastMousePoint = {second.left + 6 + 180 + 40, second.top + 30};
+         },
+         true, nullptr},
+        {"stars", [&] { records_[0].star_count = 5; }, true, nullptr},
+        {"one cell drawn alone first", [&] { records_[2].star_count = 4; }, true, &third},
+        {"font-size box over the cells", [&] { grid_->fontOverlayFlag = 1; }, true, nullptr},
+        {"font-size box gone", [&] { grid_->fontOverlayFlag = 0; }, true, nullptr},
+        {"background colour", [&] { grid_->backgroundColour = 0xFF203040; }, true, nullptr},
+        {"scrolled one row", [&] { grid_->verticalBar.info.nPos += grid_->cellHeight + grid_->verticalGap; }, true,
+         nullptr},
+        {"scrolled back", [&] { grid_->verticalBar.info.nPos = 0; }, true, nullptr},
+        {"a movie less",
+         [&] {
+             records_.pop_back();
+             grid_->gridListener.pendingRecords = &records_;
+             grid_->gridListener.pendingIndices = {0, 1, 2, 3, 4};
+             grid_->RequestRefresh();
+             PumpMessages();
+             ASSERT_EQ(grid_->GetItemCount(), 5u);
+         },
+         true, nullptr},
+        {"nothing changed again", [] {}, false, nullptr},
+    };
+    for (const Step& step : steps) {
+        step.change();
+        if (step.alone) renderKept(step.alone);
+        const uint64_t held = Resources()->retained.passesHeld;
+        renderKept(nullptr);
+        EXPECT_EQ(Resources()->retained.passesHeld, held + (step.draws ? 0 : 1)) << step.name;
+        // Every picture dropped, onto a new target: everything is drawn from nothing.
+        grid_->ReleaseRenderResources();
+        WicCanvas fresh(900, 500);
+        Render(fresh);
+        EXPECT_TRUE(AllPixels(kept) == AllPixels(fresh)) << step.name;
+        // The kept target followed again from here (its first pass draws everything).
+        renderKept(nullptr);
+    }
+    EXPECT_FALSE(kept.SavePng(L"grid", L"direct2d_kept_target").empty());
 }
 
 TEST_F(GridDirect2DTest, PriorityRequestAfterADrawingPaintOnly)

@@ -53,7 +53,7 @@ public:
     // used by this pass.
     bool Paint(uint32_t index, const CellPictureKey& key, const RECT& cell, const RECT& client, HDC dc,
                int bitsPerPixel, uint64_t pass);
-    // Copies the part of `cell` inside `client` from `dc` (the back buffer) as the picture of
+    // Copies what of `cell` lies inside `client` from `dc` (the back buffer) as the picture of
     // the index (replacing an older one). False when no picture could be made.
     bool Keep(uint32_t index, const CellPictureKey& key, const RECT& cell, const RECT& client, HDC dc,
               int bitsPerPixel, uint64_t pass);
@@ -68,7 +68,7 @@ private:
         CellPictureKey key;
         RECT cell = {};    // where it was drawn
         RECT client = {};
-        RECT shown = {};   // the part of the cell the picture holds
+        RECT shown = {};   // the cell area the picture holds
         bool whole = false;
         uint64_t lastPass = 0;
         DibSection_CL pixels;

@@ -8,6 +8,7 @@
 #include <d2d1.h>
 #include <dwrite.h>
 #include <gdiplus.h>
+#include <wrl/client.h>
 
 #include <cstdint>
 #include <memory>
@@ -282,10 +283,13 @@ private:
     // The GDI paint of the laid-out cell into the back buffer's DC: copied from its picture
     // when it shows what it showed then, else drawn and kept.
     void PaintCellGdi(Gdiplus::Graphics* graphics, HDC dc, const RECT& cell, uint32_t index, ItemMovieData_CL* record);
-    // The Direct2D drawing of the laid-out cell through a picture of it: the kept one when
-    // the cell shows what it showed then, else one drawn now and kept. False when the cell
-    // has to be drawn directly (a picture cannot be made or cannot land on whole pixels).
-    bool DrawCellPictureD2D(ID2D1RenderTarget* target, const RECT& cell, uint32_t index, ItemMovieData_CL* record);
+    // The Direct2D picture of the laid-out cell, on a target where CellPicturesFit: the kept
+    // one when the cell shows what it showed then, else one drawn now and kept. Null when the
+    // cell has to be drawn directly (no picture could be made).
+    Microsoft::WRL::ComPtr<ID2D1Bitmap> CellPictureD2D(ID2D1RenderTarget* target, const RECT& cell, uint32_t index,
+                                                       ItemMovieData_CL* record);
+    // True when cell pictures land on whole pixels of the target.
+    bool CellPicturesFit(ID2D1RenderTarget* target) const;
     // The family name of the label font, for the keys of the pass under way.
     void NoteLabelFontFamily();
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/album/SaveData.h"
+#include "ui/widgets/Gdi.h"
 #include "ui/views/MovieFieldText.h"
 
 using Microsoft::WRL::ComPtr;
@@ -53,6 +54,27 @@ ID2D1SolidColorBrush* Tinted(MovieListWindow_CL::Direct2DResources& resources, G
     return resources.colourBrush.Get();
 }
 
+// The parts of `area` outside every one of `rects`, as rectangles.
+std::vector<RECT> AreaOutside(const RECT& area, const std::vector<RECT>& rects)
+{
+    if (rects.empty()) return {area};
+    UniqueGdiObject<HRGN> region(CreateRectRgnIndirect(&area));
+    UniqueGdiObject<HRGN> piece(CreateRectRgn(0, 0, 0, 0));
+    if (!region || !piece) return {area};
+    for (const RECT& rect : rects) {
+        SetRectRgn(piece.get(), rect.left, rect.top, rect.right, rect.bottom);
+        CombineRgn(region.get(), region.get(), piece.get(), RGN_DIFF);
+    }
+    const DWORD size = GetRegionData(region.get(), 0, nullptr);
+    if (size < sizeof(RGNDATAHEADER)) return {area};
+    std::vector<uint8_t> buffer(size);
+    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+    if (GetRegionData(region.get(), size, data) != size) return {area};
+    const RECT* first = reinterpret_cast<const RECT*>(data->Buffer);
+    const DWORD fits = (size - sizeof(RGNDATAHEADER)) / sizeof(RECT);
+    return std::vector<RECT>(first, first + std::min(data->rdh.nCount, fits));
+}
+
 // Keeps the `count` entries drawn most recently.
 template <typename Entry>
 void KeepMostRecent(std::vector<Entry>& entries, size_t count)
@@ -92,6 +114,7 @@ void MovieListWindow_CL::Direct2DResources::ReleaseDevice()
     labelEmojiSize = -1.0f;
     captionEmojiSize = -1.0f;
     renderTarget.Reset();
+    retained.Forget();
     targetWidth = 0;
     targetHeight = 0;
     factory.Reset();
@@ -190,9 +213,12 @@ void MovieListWindow_CL::PaintD2D(const RECT* paintRect)
     if (graphics.GetLastStatus() != Gdiplus::Ok) return;
 
     ID2D1HwndRenderTarget* target = resources.renderTarget.Get();
+    resources.retained.Track(target);
     target->BeginDraw();
     RenderAll(target, &graphics, &area, width, height);
-    if (endDraw(target) == kD2DRecreateTarget) ReleaseRenderResources();
+    const HRESULT drawn = endDraw(target);
+    if (drawn == kD2DRecreateTarget) ReleaseRenderResources();
+    else if (FAILED(drawn)) resources.retained.Forget();
     SendPriorityRequest();
 }
 
@@ -211,6 +237,7 @@ HRESULT MovieListWindow_CL::EnsureRenderTarget(HWND window, int width, int heigh
         resources.deviceTarget = nullptr;
     }
     resources.renderTarget.Reset();
+    resources.retained.Forget();
     resources.targetWidth = 0;
     resources.targetHeight = 0;
     float dpiX = 96.0f;
@@ -307,44 +334,101 @@ void MovieListWindow_CL::RenderAll(ID2D1RenderTarget* target, Gdiplus::Graphics*
     const D2D1_RECT_F clip = ToRectF(*area);
     target->PushAxisAlignedClip(clip, D2D1_ANTIALIAS_MODE_ALIASED);
     ++resources.passes;
-    if (ID2D1SolidColorBrush* background = Tinted(resources, backgroundColour)) target->FillRectangle(clip, background);
 
     const CellFrames frames = CurrentCellFrames();
     NoteLabelFontFamily();
     // The cells' GDI drawing path belongs to the GDI+ paint.
     cellLayout.gdiTarget = nullptr;
     const uint32_t count = GetItemCount();
+    struct Cell {
+        uint32_t index;
+        ItemMovieData_CL* record;
+        RECT rect;
+    };
+    std::vector<Cell> cells;
     for (const VisibleCell& visible : count ? visibleCells : std::vector<VisibleCell>()) {
         if (visible.y >= targetHeight) break;
-        const uint32_t index = visible.index;
-        if (index >= count) continue;
-        ItemMovieData_CL* record = gridListener.Record(index);
+        if (visible.index >= count) continue;
+        ItemMovieData_CL* record = gridListener.Record(visible.index);
         if (!record) continue;
         const RECT cell = {visible.x, visible.y, visible.x + cellWidth, visible.y + cellHeight};
         if (cell.right <= 0 || cell.bottom <= 0 || cell.left >= targetWidth) continue;
-        visibleKeys.push_back(record->decode_key);
+        cells.push_back({visible.index, record, cell});
+    }
+    // The overlays are drawn by GDI+ into a transparent picture laid over the cells. An empty
+    // grid shows the font-size box but has no movie to detail.
+    const bool detail = interactionFlag != 0 && focusIndex >= 0 && count != 0;
+    const bool fontBox = fontOverlayFlag == 1;
+    const bool overlays = !scrolling && listener && (detail || fontBox);
 
+    // A cell's picture covers the cell whole, so the background is filled only around them.
+    const bool pictures = CellPicturesFit(target);
+    std::vector<RECT> covered;
+    if (pictures) {
+        for (const Cell& cell : cells) covered.push_back(cell.rect);
+    }
+    auto fill = [&](const RECT& rect) {
+        if (ID2D1SolidColorBrush* background = Tinted(resources, backgroundColour)) {
+            target->FillRectangle(ToRectF(rect), background);
+        }
+    };
+    auto draw = [&](const RetainedFrame_CL::Item& item) {
+        switch (item.kind) {
+        case RetainedFrame_CL::Item::kBackground:
+            for (const RECT& rect : AreaOutside(item.place, covered)) fill(rect);
+            break;
+        case RetainedFrame_CL::Item::kPicture:
+            target->DrawBitmap(item.picture.Get(), ToRectF(item.place), 1.0f,
+                               D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, nullptr);
+            break;
+        case RetainedFrame_CL::Item::kFrame:
+            if (ID2D1SolidColorBrush* focus = Tinted(resources, item.colour)) {
+                target->DrawRectangle(ToRectF(item.place), focus, 4.0f);
+            }
+            break;
+        case RetainedFrame_CL::Item::kCell:
+            break;
+        }
+    };
+    // A target that keeps what it showed (the window's, made with retained contents): a pass
+    // that would show the same again only presents.
+    RetainedFrame_CL* retained = resources.retained.Tracks(target) ? &resources.retained : nullptr;
+    const RetainedFrame_CL::Release release = [&](const std::vector<RetainedFrame_CL::Item>& held) {
+        for (const RetainedFrame_CL::Item& item : held) draw(item);
+    };
+    auto offer = [&](RetainedFrame_CL::Item item) {
+        if (!retained || retained->Offer(item, release)) draw(item);
+    };
+    const RECT whole = {0, 0, targetWidth, targetHeight};
+    if (retained) retained->BeginPass(!overlays && EqualRect(area, &whole) != FALSE);
+    offer({RetainedFrame_CL::Item::kBackground, *area, nullptr, backgroundColour});
+
+    for (const Cell& cell : cells) {
+        const uint32_t index = cell.index;
+        visibleKeys.push_back(cell.record->decode_key);
         RECT meet = {};
-        if (IntersectRect(&meet, &cell, area)) {
-            LayoutCell(graphics, cell, index, *record, scrolling, frames);
-            if (!DrawCellPictureD2D(target, cell, index, record)) {
+        if (IntersectRect(&meet, &cell.rect, area)) {
+            LayoutCell(graphics, cell.rect, index, *cell.record, scrolling, frames);
+            ComPtr<ID2D1Bitmap> picture = pictures ? CellPictureD2D(target, cell.rect, index, cell.record) : nullptr;
+            if (picture) {
+                offer({RetainedFrame_CL::Item::kPicture, cell.rect, picture, 0});
+            } else {
+                offer({RetainedFrame_CL::Item::kCell, cell.rect, nullptr, 0});
+                if (pictures) fill(cell.rect);
                 DrawCellBaseD2D(target, resources.dwriteFactory.Get(), resources.boldFormat.Get(),
                                 resources.labelEmojiFormat.Get());
                 DrawFramesD2D(target, index);
-                DrawCellTextD2D(target, &cell, index);
+                DrawCellTextD2D(target, &cell.rect, index);
             }
         }
         if (!scrolling && static_cast<int32_t>(index) == cursorIndex) {
-            if (ID2D1SolidColorBrush* focus = Tinted(resources, focusFrameColour)) {
-                const float left = static_cast<float>(cell.left + 2);
-                const float top = static_cast<float>(cell.top + 2);
-                target->DrawRectangle(D2D1::RectF(left, top, left + static_cast<float>(cellWidth - 4 + horizontalGap),
-                                                  top + static_cast<float>(cellHeight - 4 + verticalGap)),
-                                      focus, 4.0f);
-            }
+            const RECT frame = {cell.rect.left + 2, cell.rect.top + 2, cell.rect.left + cellWidth - 2 + horizontalGap,
+                                cell.rect.top + cellHeight - 2 + verticalGap};
+            offer({RetainedFrame_CL::Item::kFrame, frame, nullptr, focusFrameColour});
         }
         if (HoverSlot(1) != -1) hotIndex = HoverSlot(1);
     }
+    if (retained) retained->EndPass(release);
 
     // Copies of strips and pictures of cells no longer on the screen go, the least recently
     // drawn first.
@@ -352,11 +436,7 @@ void MovieListWindow_CL::RenderAll(ID2D1RenderTarget* target, Gdiplus::Graphics*
     KeepMostRecent(resources.stripCopies, keep);
     KeepMostRecent(resources.cellBitmaps, keep);
 
-    // The overlays are drawn by GDI+ into a transparent picture laid over the cells. An empty
-    // grid shows the font-size box but has no movie to detail.
-    const bool detail = interactionFlag != 0 && focusIndex >= 0 && count != 0;
-    const bool fontBox = fontOverlayFlag == 1;
-    if (!scrolling && listener && (detail || fontBox)) {
+    if (overlays) {
         Gdiplus::Bitmap overlay(targetWidth, targetHeight, PixelFormat32bppPARGB);
         if (overlay.GetLastStatus() == Gdiplus::Ok) {
             {
@@ -433,39 +513,41 @@ void MovieListWindow_CL::DrawCellBaseD2D(ID2D1RenderTarget* target, IDWriteFacto
     }
 }
 
-bool MovieListWindow_CL::DrawCellPictureD2D(ID2D1RenderTarget* target, const RECT& cell, uint32_t index,
-                                            ItemMovieData_CL* record)
+bool MovieListWindow_CL::CellPicturesFit(ID2D1RenderTarget* target) const
 {
-    Direct2DResources& resources = D2D();
     float dpiX = 96.0f;
     float dpiY = 96.0f;
     target->GetDpi(&dpiX, &dpiY);
     // At another DPI a cell's corner falls between pixels, where a copy would blur it.
-    if (dpiX != 96.0f || dpiY != 96.0f || cellWidth <= 0 || cellHeight <= 0) return false;
+    return dpiX == 96.0f && dpiY == 96.0f && cellWidth > 0 && cellHeight > 0;
+}
+
+ComPtr<ID2D1Bitmap> MovieListWindow_CL::CellPictureD2D(ID2D1RenderTarget* target, const RECT& cell, uint32_t index,
+                                                      ItemMovieData_CL* record)
+{
+    Direct2DResources& resources = D2D();
     Gdiplus::Image* strip = StripFor(index);
     CellPictureKey key;
-    if (!MakeCellPictureKey(cell, record, strip, true, &key)) return false;
+    if (!MakeCellPictureKey(cell, record, strip, true, &key)) return nullptr;
     const float left = static_cast<float>(cell.left);
     const float top = static_cast<float>(cell.top);
-    const D2D1_RECT_F place = D2D1::RectF(left, top, left + static_cast<float>(cellWidth), top + static_cast<float>(cellHeight));
     for (Direct2DResources::CellBitmap& kept : resources.cellBitmaps) {
         if (kept.index != index || kept.key != key) continue;
-        target->DrawBitmap(kept.bitmap.Get(), place, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, nullptr);
         kept.lastPass = resources.passes;
         if (key.hoveredFrame != -1) HoverSlot(1) = key.hoveredFrame;
         if (key.hoveredTag != -1) HoverSlot(2) = key.hoveredTag;
         if (!strip) missingThumbnails.push_back(index << 8);
         ++keptCellPaints;
-        return true;
+        return kept.bitmap;
     }
 
     // Drawn as on the target itself: the same pixel format and modes, over the background.
     const D2D1_SIZE_U pixels = D2D1::SizeU(static_cast<UINT32>(cellWidth), static_cast<UINT32>(cellHeight));
-    Microsoft::WRL::ComPtr<ID2D1BitmapRenderTarget> surface;
+    ComPtr<ID2D1BitmapRenderTarget> surface;
     if (FAILED(target->CreateCompatibleRenderTarget(D2D1::SizeF(static_cast<float>(cellWidth), static_cast<float>(cellHeight)),
                                                     pixels, target->GetPixelFormat(),
                                                     D2D1_COMPATIBLE_RENDER_TARGET_OPTIONS_NONE, surface.GetAddressOf()))) {
-        return false;
+        return nullptr;
     }
     surface->SetAntialiasMode(target->GetAntialiasMode());
     surface->SetTextAntialiasMode(target->GetTextAntialiasMode());
@@ -481,18 +563,17 @@ bool MovieListWindow_CL::DrawCellPictureD2D(ID2D1RenderTarget* target, const REC
     DrawCellTextD2D(surface.Get(), &cell, index);
     resources.cellSurface = nullptr;
     resources.cellOrigin = D2D1::Matrix3x2F::Identity();
-    Microsoft::WRL::ComPtr<ID2D1Bitmap> bitmap;
+    ComPtr<ID2D1Bitmap> bitmap;
     if (FAILED(surface->EndDraw()) || FAILED(surface->GetBitmap(bitmap.GetAddressOf()))) {
         // Drawn directly by the caller instead: what this drawing noted goes.
         missingThumbnails.resize(missing);
-        return false;
+        return nullptr;
     }
-    target->DrawBitmap(bitmap.Get(), place, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, nullptr);
     auto old = std::find_if(resources.cellBitmaps.begin(), resources.cellBitmaps.end(),
                             [index](const Direct2DResources::CellBitmap& c) { return c.index == index; });
     if (old == resources.cellBitmaps.end()) old = resources.cellBitmaps.insert(old, Direct2DResources::CellBitmap{});
     *old = {index, std::move(key), bitmap, resources.passes};
-    return true;
+    return bitmap;
 }
 
 void MovieListWindow_CL::DrawFramesD2D(ID2D1RenderTarget* target, uint32_t index)

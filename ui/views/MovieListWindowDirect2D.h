@@ -13,6 +13,7 @@
 
 #include "ui/views/D2DSupport.h"
 #include "ui/views/MovieListWindow.h"
+#include "ui/views/RetainedFrame.h"
 
 struct MovieListWindow_CL::Direct2DResources {
     Microsoft::WRL::ComPtr<ID2D1Factory> factory;
@@ -72,6 +73,8 @@ struct MovieListWindow_CL::Direct2DResources {
     // GDI+ pictures copied into Direct2D bitmaps for the frames, since the window was made
     // (a figure for the benchmark).
     uint64_t frameCopies = 0;
+    // What the window's target shows after its last complete pass.
+    RetainedFrame_CL retained;
     // Client-sized: its graphics measures and lays the cells out.
     std::unique_ptr<Gdiplus::Bitmap> staging;
 
