@@ -114,6 +114,7 @@ run_ffmpeg() {  # stillforge-output per-movie(1)/per-frame(0) accurate(1/0) movi
   local seek=() key=0 movie positions start end
   [[ $accurate == 0 ]] && seek=(-noaccurate_seek)
   mkdir -p "$bench/ff"
+  [[ $per_movie == 0 ]] && : > "$bench/ff/frames-$accurate.txt"
   start=$(date +%s.%N)
   for movie in "$@"; do
     key=$((key + 1))
@@ -125,8 +126,12 @@ run_ffmpeg() {  # stillforge-output per-movie(1)/per-frame(0) accurate(1/0) movi
         inputs+=("${seek[@]}" -ss "$(seconds_of "$position")" -i "$corpus/$movie")
         outputs+=(-map "$i:v" -frames:v 1 -vf scale=256:144 "$bench/ff/$i.jpg")
       else
+        local one_start one_end
+        one_start=$(date +%s%N)
         ffmpeg -hide_banner -loglevel error -y "${seek[@]}" -ss "$(seconds_of "$position")" -i "$corpus/$movie" \
                -frames:v 1 -vf scale=256:144 "$bench/ff/$i.jpg" || true
+        one_end=$(date +%s%N)
+        echo $(( (one_end - one_start) / 1000000 )) >> "$bench/ff/frames-$accurate.txt"
       fi
       i=$((i + 1))
     done
@@ -140,6 +145,7 @@ report() {  # label stillforge-output kiln_log good-count ffmpeg-times movie...
   python3 - "$@" <<'PY'
 import re, sys, datetime
 label, out_path, log_path, good_count, ff_path = sys.argv[1:6]
+ff_dir = ff_path.rsplit("/", 1)[0] + "/ff"
 names = sys.argv[6:]; good_count = int(good_count)
 lines = open(out_path).read().splitlines()
 ff = dict(line.split() for line in open(ff_path).read().splitlines())
@@ -217,6 +223,13 @@ for key, text in (("movie-1", "ffmpeg once per movie, exact seek"), ("movie-0", 
     if key not in ff: continue
     t = float(ff[key])
     print(f"{text}: {t:.1f} s; Stillforge/ffmpeg = {good_end / t:.2f} with its start, {span / t:.2f} without")
+# One ffmpeg process per frame gives each frame's own time: start-up, open, seek and the decode
+# from the key frame before the position. With key-frame seeking the decode stops at that key
+# frame, so the difference between the two is what taking the exact frame costs.
+for accurate, text in (("1", "exact seek"), ("0", "key-frame seek")):
+    try: times = [int(x) for x in open(f"{ff_dir}/frames-{accurate}.txt").read().split()]
+    except OSError: continue
+    print(f"  ffmpeg per frame, {text}: p50 {pct(times, 50)} ms, p95 {pct(times, 95)} ms, max {max(times or [0])} ms")
 PY
 }
 

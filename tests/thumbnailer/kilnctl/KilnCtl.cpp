@@ -373,11 +373,12 @@ private:
             Fail(L"error memory");
             return true;
         }
-        Print(Format(L"memory pid=%u private=%lu peak_private=%lu working_set=%lu peak_working_set=%lu", pid,
-                     static_cast<unsigned long>(counters.PagefileUsage),
-                     static_cast<unsigned long>(counters.PeakPagefileUsage),
-                     static_cast<unsigned long>(counters.WorkingSetSize),
-                     static_cast<unsigned long>(counters.PeakWorkingSetSize)));
+        // SIZE_T through 64 bits: unsigned long is 32 bits on Windows, and a large maker passes 4 GiB.
+        Print(Format(L"memory pid=%u private=%llu peak_private=%llu working_set=%llu peak_working_set=%llu", pid,
+                     static_cast<unsigned long long>(counters.PagefileUsage),
+                     static_cast<unsigned long long>(counters.PeakPagefileUsage),
+                     static_cast<unsigned long long>(counters.WorkingSetSize),
+                     static_cast<unsigned long long>(counters.PeakWorkingSetSize)));
         return true;
     }
 
