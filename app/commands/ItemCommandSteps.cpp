@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/album/AlbumFiles.h"
 #include "core/album/PlaydeckSync.h"
 #include "core/album/SaveData.h"
 #include "core/base/Log.h"
@@ -244,9 +245,16 @@ void ItemCommandSteps_CL::RemoveFromPlaylist(ItemMovieData_CL& movie, ItemCatego
 void ItemCommandSteps_CL::PrepareDelete(int32_t position, ItemMovieData_CL& movie,
                                         Kiln_RequestDeleteRequest_CL& request, std::vector<int32_t>& positions)
 {
+    // The contents file is the movie: one that stays would bring the movie back at the next
+    // load, so the movie leaves the album only once that file is gone.
+    if (!DeleteAlbumFile(movie.ini_name)) {
+        WriteLog(AppLog, L"アイテム削除: ファイルを削除できません(%lu) %s", GetLastError(), movie.ini_name.c_str());
+        return;
+    }
     DeleteThumbnail(position, movie);
     request.keys.push_back(movie.decode_key);
-    DeleteFileW(movie.ini_name.c_str());
-    DeleteFileW((PathName_CL::RemoveExtension(movie.ini_name) + L".jpg").c_str());
+    const std::wstring strip = PathName_CL::RemoveExtension(movie.ini_name) + L".jpg";
+    if (!DeleteAlbumFile(strip))
+        WriteLog(AppLog, L"アイテム削除: ファイルを削除できません(%lu) %s", GetLastError(), strip.c_str());
     positions.push_back(position);
 }

@@ -26,6 +26,25 @@ bool FileExists(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool DeleteAlbumFile(const std::wstring& path, DWORD waitMs)
+{
+    constexpr DWORD kStepMs = 50;
+    for (DWORD waited = 0;; waited += kStepMs) {
+        if (DeleteFileW(path.c_str())) return true;
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+        // Only a file someone has open is worth waiting for; read-only or a bad name stays so.
+        const bool inUse = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                           (error == ERROR_ACCESS_DENIED && FileExists(path) &&
+                            !(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY));
+        if (!inUse || waited >= waitMs) {
+            SetLastError(error);
+            return false;
+        }
+        Sleep(kStepMs);
+    }
+}
+
 bool HasUnicodeMark(const std::wstring& path)
 {
     UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

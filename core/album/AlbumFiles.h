@@ -1,5 +1,7 @@
 #pragma once
 // File and value helpers shared by the album's ini files (movie, category and album inis).
+#include <windows.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -17,6 +19,11 @@ constexpr int32_t kFileNumberCount = 100000;
 bool PathExists(const std::wstring& path);
 // True when a file (not a folder) exists at path.
 bool FileExists(const std::wstring& path);
+
+// Deletes the file, waiting up to `waitMs` while another program holds it open without
+// sharing deletion (a reader of the album, a virus checker, an indexer). True when it is
+// gone, also when it was not there; false with the last error set when it stays.
+bool DeleteAlbumFile(const std::wstring& path, DWORD waitMs = 2000);
 
 // True when the file's first two bytes are FF FE.
 bool HasUnicodeMark(const std::wstring& path);

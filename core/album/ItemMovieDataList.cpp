@@ -2,6 +2,7 @@
 
 #include <wincrypt.h>
 
+#include "core/album/AlbumFiles.h"
 #include "core/album/DataLoadProgress.h"
 #include "core/base/IniSnapshot.h"
 
@@ -20,12 +21,20 @@ int ItemMovieDataList_CL::Load(std::wstring albumFolder)
     IniSnapshot_CL snapshot;
     for (const std::wstring& path : walk.paths) {
         ItemMovieData_CL record;
-        if (read_with_snapshots && snapshot.Load(path))
+        bool read = true;
+        if (read_with_snapshots && snapshot.Load(path)) {
             record.ReadContentsIni(path, snapshot);
-        else
+        } else if (FileExists(path)) {
             record.ReadContentsIni(path);
-        record.ini_name = path;
-        AppendLoaded(record);
+        } else {
+            // Deleted since the folder was listed: the movie is gone, and a profile read
+            // would make its file again, empty.
+            read = false;
+        }
+        if (read) {
+            record.ini_name = path;
+            AppendLoaded(record);
+        }
         if (progress) progress->StepDone();
     }
     return 0;

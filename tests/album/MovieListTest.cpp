@@ -69,6 +69,45 @@ TEST_F(AlbumFolderTest, SlowLoadTakesOnlyContentsIniFilesAtAnyDepth)
     }
 }
 
+// Another program (a second reader, the sibling player, the user) deletes contents files
+// while the album loads: a file listed and then gone is a movie gone, never an empty
+// movie whose file the load makes again.
+TEST_F(AlbumFolderTest, FilesDeletedDuringLoadsStayDeleted)
+{
+    constexpr int kMovies = 40;
+    struct Deleter {
+        std::vector<std::wstring> paths;
+        static DWORD WINAPI Run(void* self)
+        {
+            for (const std::wstring& path : static_cast<Deleter*>(self)->paths) {
+                DeleteFileW(path.c_str());
+                Sleep(2);
+            }
+            return 0;
+        }
+    } deleter;
+    for (int i = 0; i < kMovies; ++i) {
+        wchar_t name[40];
+        swprintf(name, 40, L"000\\contents000-%05d.ini", i);
+        deleter.paths.push_back(WriteMovie(name, L"m" + std::to_wstring(i)));
+    }
+    HANDLE thread = CreateThread(nullptr, 0, &Deleter::Run, &deleter, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    ItemMovieDataList_CL list;
+    size_t loads = 0;
+    while (WaitForSingleObject(thread, 0) == WAIT_TIMEOUT) {
+        list.Load(album_.Path());
+        ++loads;
+        for (const auto& record : list.records) EXPECT_FALSE(record.content_name.empty()) << "an empty movie";
+    }
+    CloseHandle(thread);
+    EXPECT_GT(loads, 1u);
+    list.Load(album_.Path());
+    EXPECT_TRUE(list.records.empty());
+    for (const std::wstring& path : deleter.paths)
+        EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << "made again";
+}
+
 TEST_F(AlbumFolderTest, DecodeKeysKeepGrowingAcrossLoadsAndSkipZero)
 {
     WriteMovie(L"000\\contents000-00001.ini", L"one");

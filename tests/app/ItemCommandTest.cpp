@@ -369,6 +369,48 @@ TEST_F(ItemCommandTest, DeleteRemovesRecordsFilesAndTellsTheMaker)
     EXPECT_EQ(received.keys, (std::vector<uint32_t>{100 + 2, 100 + 5}));
 }
 
+// Another program holding a contents file open (a virus checker, a reader of the album)
+// makes DeleteFileW fail for a moment. A movie whose file stays would come back at the next
+// load, so it stays in the list and the maker keeps it; one released soon is deleted.
+TEST_F(ItemCommandTest, DeleteWaitsForAFileHeldOpenAndKeepsAMovieWhoseFileStays)
+{
+    MakeAlbum(4);
+    auto& view = data_.disp_setting.movie_view;
+    const std::wstring held = At(1).ini_name, brief = At(2).ini_name;
+    const uint32_t briefKey = At(2).decode_key;
+    auto open = [](const std::wstring& path) {
+        return UniqueHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    };
+    UniqueHandle heldFile = open(held);
+    ASSERT_TRUE(heldFile);
+    struct Release {
+        UniqueHandle file;
+        static DWORD WINAPI Run(void* self)
+        {
+            Sleep(400);
+            static_cast<Release*>(self)->file.reset();
+            return 0;
+        }
+    } release{open(brief)};
+    ASSERT_TRUE(release.file);
+    UniqueHandle releaser(CreateThread(nullptr, 0, &Release::Run, &release, 0, nullptr));
+    ASSERT_TRUE(releaser);
+
+    Kiln_RequestDeleteRequest_CL request;
+    std::vector<int32_t> positions;
+    Walk(kItemDelete, {1, 2}, &request, &positions, true);
+    WaitForSingleObject(releaser.get(), 10000);
+    EXPECT_EQ(positions, (std::vector<int32_t>{2}));
+    EXPECT_EQ(request.keys, (std::vector<uint32_t>{briefKey}));
+    EXPECT_FALSE(Exists(brief));
+    EXPECT_TRUE(Exists(held));
+    EXPECT_TRUE(Exists(At(1).GetThumbnailPath())) << "a movie that stays keeps its strip";
+    RemoveDeletedRecords(data_.movie_list.records, view.indices, positions);
+    EXPECT_EQ(view.size(), 3u);
+    EXPECT_EQ(At(1).ini_name, held);
+}
+
 // Runs one step on a worker while this thread pumps; false when it did not end in time.
 bool ApplyOnWorker(const std::function<void()>& step, DWORD idleFirstMs, const std::function<void()>& whileIdle)
 {
