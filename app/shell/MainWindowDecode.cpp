@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "app/shell/MainWindow.h"
+#include "core/album/AlbumFiles.h"
 #include "core/album/SaveData.h"
 #include "core/base/Log.h"
 #include "core/ipc/Kiln_ResponseDecode.h"
@@ -20,8 +21,13 @@ void MainWindow_CL::OnDecodeComplete(const Kiln_ResponseDecode_CL& response)
         if (response.decode_count == 0) {
             movie.run_decode = 0;
             movie.decodo_err = response.errorFlag;
-            movie.WriteContentsIni();
-            g_saveData.SaveAll();
+            // A movie whose contents file is gone is being deleted (the answer came during the
+            // delete's walk): writing the movie, or saving the album while its record is still
+            // held, would make the file again and bring the movie back at the next load.
+            if (FileExists(movie.ini_name)) {
+                movie.WriteContentsIni();
+                g_saveData.SaveAll();
+            }
             wchar_t waiting[64] = L"";
             if (response.request_count > 0)
                 swprintf(waiting, sizeof(waiting) / sizeof(waiting[0]), L"残動画デコード数( %u )",

@@ -199,15 +199,21 @@ TEST_F(MainWindowTest, DecodeAnswersUpdateTheMovieAndTheWaitingCount)
     EXPECT_EQ(stored.run_decode, 1u);
     EXPECT_EQ(StatusText(statusBar, 1), L"");
 
+    g_saveData.movie_list.records.back().WriteContentsIni();
     PostMessageW(main, WM_DECODE_RESPONSE, 0, answer(4242, 0, 2, 1));
     PumpUntil([] { return false; }, 100);
     EXPECT_EQ(stored.run_decode, 0u);
     EXPECT_EQ(stored.decodo_err, 1u);
     EXPECT_EQ(StatusText(statusBar, 1), L"残動画デコード数( 2 )");
+    EXPECT_EQ(GetPrivateProfileIntW(L"MOVIE_INFO", L"decodo_err", -1, stored.ini_name.c_str()), 1);
 
+    // The movie is being deleted (its contents file is gone): the answer does not make the
+    // file again.
+    ASSERT_TRUE(DeleteFileW(stored.ini_name.c_str()));
     PostMessageW(main, WM_DECODE_RESPONSE, 0, answer(4242, 0, 0, 0));
     PumpUntil([] { return false; }, 100);
     EXPECT_EQ(StatusText(statusBar, 1), L"");
+    EXPECT_EQ(GetFileAttributesW(stored.ini_name.c_str()), INVALID_FILE_ATTRIBUTES);
 
     // An answer about a movie this album does not hold changes nothing.
     PostMessageW(main, WM_DECODE_RESPONSE, 0, answer(999, 0, 7, 0));
