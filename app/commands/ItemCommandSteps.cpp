@@ -26,6 +26,14 @@ constexpr int kCellFrameChoice[ItemMovieData_CL::kFavoritesFrameCount] = {1, 8, 
 constexpr int64_t kEvenFramePosition = -1;
 constexpr int64_t kRandomFramePosition = -2;
 
+// Deletes one of a movie's files; false, with the failure logged, when it stays.
+bool DeleteMovieFile(const std::wstring& path)
+{
+    if (DeleteAlbumFile(path)) return true;
+    WriteLog(AppLog, L"アイテム削除: ファイルを削除できません(%lu) %s", GetLastError(), path.c_str());
+    return false;
+}
+
 }  // namespace
 
 bool IsItemCommand(uint32_t command)
@@ -247,14 +255,9 @@ void ItemCommandSteps_CL::PrepareDelete(int32_t position, ItemMovieData_CL& movi
 {
     // The contents file is the movie: one that stays would bring the movie back at the next
     // load, so the movie leaves the album only once that file is gone.
-    if (!DeleteAlbumFile(movie.ini_name)) {
-        WriteLog(AppLog, L"アイテム削除: ファイルを削除できません(%lu) %s", GetLastError(), movie.ini_name.c_str());
-        return;
-    }
+    if (!DeleteMovieFile(movie.ini_name)) return;
     DeleteThumbnail(position, movie);
     request.keys.push_back(movie.decode_key);
-    const std::wstring strip = PathName_CL::RemoveExtension(movie.ini_name) + L".jpg";
-    if (!DeleteAlbumFile(strip))
-        WriteLog(AppLog, L"アイテム削除: ファイルを削除できません(%lu) %s", GetLastError(), strip.c_str());
+    DeleteMovieFile(PathName_CL::RemoveExtension(movie.ini_name) + L".jpg");
     positions.push_back(position);
 }

@@ -21,17 +21,14 @@ int ItemMovieDataList_CL::Load(std::wstring albumFolder)
     IniSnapshot_CL snapshot;
     for (const std::wstring& path : walk.paths) {
         ItemMovieData_CL record;
-        bool read = true;
-        if (read_with_snapshots && snapshot.Load(path)) {
-            record.ReadContentsIni(path, snapshot);
-        } else if (FileExists(path)) {
-            record.ReadContentsIni(path);
-        } else {
-            // Deleted since the folder was listed: the movie is gone, and a profile read
-            // would make its file again, empty.
-            read = false;
-        }
-        if (read) {
+        const bool fromSnapshot = read_with_snapshots && snapshot.Load(path);
+        // A file gone since the folder was listed is a movie deleted meanwhile; a profile read
+        // would make its file again, empty.
+        if (fromSnapshot || FileExists(path)) {
+            if (fromSnapshot)
+                record.ReadContentsIni(path, snapshot);
+            else
+                record.ReadContentsIni(path);
             record.ini_name = path;
             AppendLoaded(record);
         }
